@@ -1,0 +1,20 @@
+// The maker's mark: a small picture drawn at a fixed place on every frame.
+#ifndef FRAMEWORK_QUIB_H
+#define FRAMEWORK_QUIB_H
+
+#include "SDL.h"
+
+class Class_Quib {
+  public:
+    Class_Quib(Uint16 xx, Uint16 yy);
+    ~Class_Quib();
+    void Put(SDL_Surface *dst);
+
+  private:
+    SDL_Surface *Quib;
+    SDL_Rect rec;
+    Uint16 x;
+    Uint16 y;
+};
+
+#endif

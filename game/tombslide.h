@@ -1,0 +1,135 @@
+// Tomb Slide: the shared globals and routines of the game.
+//
+// Two threads share these globals: the event loop on the main thread and the
+// 100 ms frame timer on SDL's timer thread (see flow.cpp).
+#ifndef GAME_TOMBSLIDE_H
+#define GAME_TOMBSLIDE_H
+
+#include "SDL.h"
+#include "SDL_mixer.h"
+#include "lcd.h"
+#include "menu.h"
+#include "quib.h"
+
+// ---------------------------------------------------------------------------
+// Stages and the block table (stage.cpp, board.cpp)
+
+const int STAGE_COUNT = 263;  // stage indices 0 to 262
+const int SAVED_STAGES = 262; // progress entries in the plain save-file layout
+const int MAX_BLOCKS = 20;    // size of the block table
+
+// Cell codes of a layout.
+enum {
+    CELL_EMPTY = 0,
+    CELL_HPAIR = 1,
+    CELL_VPAIR = 11,
+    CELL_HTRIPLE = 21,
+    CELL_VTRIPLE = 31,
+    CELL_TARGET = 51
+};
+
+// Block kinds held in _bl::type.
+enum { TYPE_TARGET = 0, TYPE_VTRIPLE = 1, TYPE_VPAIR = 2, TYPE_HTRIPLE = 3, TYPE_HPAIR = 4 };
+
+// One stage: the board in row-major order, cell (x, y) at 6 * y + x.
+struct _st {
+    Uint8 data[36];
+};
+
+// One block on the board: head cell, size in cells, kind. `moved` is carried
+// along but nothing uses it.
+struct _bl {
+    Sint8 x;
+    Sint8 y;
+    Uint8 w;
+    Uint8 h;
+    Uint8 type;
+    Uint8 moved;
+};
+
+extern const _st _STAGE[STAGE_COUNT];
+extern Uint8 stage[36];
+extern _bl BL[MAX_BLOCKS];
+extern Uint8 mxPH;
+
+// Lays out stage currStage into stage, BL and mxPH.
+void InitStage();
+// Lays out any layout into BL and mxPH (the work of InitStage).
+void LayoutBlocks(const Uint8 data[36]);
+// Axis of block bl: 0 horizontal (types 0, 3, 4), 1 vertical (types 1, 2).
+Uint8 typeBL(Uint8 bl);
+
+// ---------------------------------------------------------------------------
+// Game state (state.cpp)
+
+enum { GAME_PLAYING = 1, GAME_RESUMING = 2, GAME_CLEARPAUSE = 10 };
+
+extern Uint8 GAME;
+extern Sint16 currStage;
+extern Sint16 movePoint;
+// Progress per stage index. The tables hold an entry for every stage, the
+// last one included; the save file's plain layout carries the first 262.
+extern Uint8 isClear[STAGE_COUNT];
+extern Uint8 bestMove[STAGE_COUNT];
+extern Uint8 isFirst;
+extern Sint16 pauseCount;
+extern SDL_TimerID tmFrame;
+extern Uint8 checked;
+extern Uint8 ckPH;
+extern Sint16 ckX, ckY;
+extern Uint8 _isBL;
+extern Sint16 ox, oy;
+extern Sint16 moved;
+extern Uint32 score;
+
+// ---------------------------------------------------------------------------
+// Board rules (board.cpp)
+
+Uint8 isBlock(Uint8 x, Uint8 y);
+Sint8 BlockUP();
+Sint8 BlockDOWN();
+Sint8 MovePH(Uint8 x, Uint8 y);
+void StageClear();
+
+// ---------------------------------------------------------------------------
+// Game flow and frame timer (flow.cpp)
+
+void Start();
+Uint8 StageNext();
+Uint8 StagePrevious();
+Uint32 DrawSet(Uint32 interval, void *param);
+
+// ---------------------------------------------------------------------------
+// Drawing (draw.cpp)
+
+extern ScrIndex scrImage, scrBlock, scrBack, scrDigit;
+extern ScrIndex scrMenuBack;
+extern Class_LCD cLCD;
+extern Class_Quib cQuib;
+
+void DrawPan();
+void PutPH(Uint8 bl);
+void PutBackPH(Uint8 bl);
+void DrawRoomNo();
+void DrawBest();
+void DrawScore();
+void DrawScreen();
+
+// ---------------------------------------------------------------------------
+// Save file (save.cpp)
+
+Uint8 SaveGame();
+Uint8 LoadGame();
+
+// ---------------------------------------------------------------------------
+// Start-up, events and shutdown (events.cpp, main.cpp)
+
+extern Sint8 done;
+extern Mix_Chunk *wav[3];
+extern SDL_Rect mRec[4];
+extern Uint8 sx, sy;
+
+int Init();
+void Quit();
+
+#endif
