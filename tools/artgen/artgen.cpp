@@ -1,0 +1,33 @@
+// artgen: draws Tomb Slide's five pictures and writes them as PNG files.
+//   artgen OUTDIR    writes OUTDIR/image.png, block.png, back.png, digit.png, quib.png
+// Every picture is made from fixed shapes and seeded noise, so each run writes
+// the same bytes.
+#include "canvas.h"
+
+#include <cstdio>
+#include <string>
+
+static int Save(const std::string &dir, const char *name, const Pic &p, bool withAlpha) {
+    std::string path = dir + "/" + name;
+    if (!WritePng(path, p, withAlpha)) {
+        std::printf("Unable to write %s\n", path.c_str());
+        return 1;
+    }
+    std::printf("%s %dx%d %s\n", path.c_str(), p.w, p.h, withAlpha ? "RGBA" : "RGB");
+    return 0;
+}
+
+int main(int argc, char **argv) {
+    if (argc != 2) {
+        std::printf("usage: artgen OUTDIR\n");
+        return 2;
+    }
+    std::string dir = argv[1];
+    int failed = 0;
+    failed += Save(dir, "image.png", MakeImageSheet(), true);
+    failed += Save(dir, "block.png", MakeFrameSheet(), true);
+    failed += Save(dir, "back.png", MakeBackSheet(), false);
+    failed += Save(dir, "digit.png", MakeDigitSheet(), true);
+    failed += Save(dir, "quib.png", MakeMark(), true);
+    return failed ? 1 : 0;
+}
