@@ -32,4 +32,7 @@ class Class_LCD {
     Uint16 _screen_max_width, _screen_max_height;
 };
 
+// The program's one surface manager (defined by the application).
+extern Class_LCD cLCD;
+
 #endif

@@ -114,6 +114,10 @@ void DrawRoomNo();
 void DrawBest();
 void DrawScore();
 void DrawScreen();
+// Decodes the four artwork sheets into the next free slots, in the order
+// image, frame, background, digits, and keeps their slots in scrImage,
+// scrBlock, scrBack and scrDigit. Called once by Init.
+void LoadSheets();
 
 // ---------------------------------------------------------------------------
 // Save file (save.cpp)

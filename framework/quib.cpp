@@ -1,0 +1,27 @@
+// The maker's mark, decoded from the embedded picture and drawn at a fixed
+// place on every frame.
+#include "quib.h"
+
+#include "SDL_image.h"
+#include "quib_data.h"
+
+// A mark that cannot be decoded keeps no surface and an empty rectangle, and
+// Put then draws nothing.
+Class_Quib::Class_Quib(Uint16 xx, Uint16 yy) : Quib(nullptr), rec(), x(0), y(0) {
+    Quib = IMG_Load_RW(SDL_RWFromConstMem(iQuib, iQuib_size), 1);
+    rec.x = (Sint16)xx;
+    rec.y = (Sint16)yy;
+    rec.w = Quib ? (Uint16)Quib->w : 0;
+    rec.h = Quib ? (Uint16)Quib->h : 0;
+}
+
+Class_Quib::~Class_Quib() {
+    SDL_FreeSurface(Quib);
+    Quib = nullptr;
+}
+
+// Draws the whole mark onto dst at rec, blending it by its alpha.
+void Class_Quib::Put(SDL_Surface *dst) {
+    if (Quib == nullptr || dst == nullptr) return;
+    SDL_UpperBlit(Quib, nullptr, dst, &rec);
+}
