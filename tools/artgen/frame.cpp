@@ -139,10 +139,15 @@ void LabelPath(cairo_t *cr, const char *text, double cx, double base) {
 }
 
 Rgb GoldRamp(float l) {
-    // dark bronze-gold -> gold -> pale highlight
-    const Rgb a = Rgb8(46, 30, 6), b = Rgb8(190, 140, 40), c = Rgb8(255, 238, 160);
+    // Through dark bronze-gold and gold to a pale highlight.
+    static const float stops[5] = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
+    static const Rgb cols[5] = {Rgb8(14, 8, 2), Rgb8(104, 66, 14), Rgb8(196, 146, 44),
+                                Rgb8(244, 204, 96), Rgb8(255, 244, 190)};
     l = Clamp01(l);
-    return l < 0.55f ? Mix(a, b, l / 0.55f) : Mix(b, c, (l - 0.55f) / 0.45f);
+    for (int i = 1; i < 5; i++)
+        if (l <= stops[i])
+            return Mix(cols[i - 1], cols[i], (l - stops[i - 1]) / (stops[i] - stops[i - 1]));
+    return cols[4];
 }
 
 // Draws the normal (grey-brown) variant into p at rows 0..239.
@@ -236,7 +241,7 @@ void DrawGold(Pic &p) {
                 continue;
             }
             float l = 0.30f * s[0] + 0.55f * s[1] + 0.15f * s[2];
-            Rgb g = GoldRamp(l * 1.25f);
+            Rgb g = GoldRamp((l - 0.08f) * 1.45f);
             d[0] = g.r, d[1] = g.g, d[2] = g.b;
         }
 }

@@ -12,17 +12,17 @@ Pic MakeDigitSheet() {
         for (int d = 0; d < 10; d++) {
             char s[2] = {char('0' + d), 0};
             double w = TextWidth(cr, "DejaVu Sans", true, true, 14.0, s);
-            TextPath(cr, "DejaVu Sans", true, true, 14.0, 13 * d + 6.5 - w / 2, 11.6, s);
+            TextPath(cr, "DejaVu Sans", true, true, 14.0, 13 * d + 6.5 - w / 2, 11.3, s);
         }
         cairo_fill(cr);
     });
     Layer ring = Dilate(fill, 1);
-    Layer core = Erode(fill, 1);
     Pic p = NewPic(W, H);
     for (int y = 0; y < H; y++)
         for (int x = 0; x < W; x++) {
-            // Dark rim, lighter inside: an outlined numeral cut into the stone.
-            float a = ring.at(x, y) * 191.0f - core.at(x, y) * 70.0f;
+            // Dark outline round a lighter body: a numeral cut into the stone.
+            float f = fill.at(x, y), edge = std::max(0.0f, ring.at(x, y) - f);
+            float a = edge * 191.0f + f * 90.0f;
             float *d = p.at(x, y);
             d[0] = d[1] = d[2] = 0;
             d[3] = std::clamp(a, 0.0f, 191.0f) / 255.0f;

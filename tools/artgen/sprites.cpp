@@ -15,31 +15,64 @@ namespace {
 enum Kind { kBronze, kSandstone, kGold };
 
 struct Palette {
-    Rgb body, bodyDark, face, wigA, wigB, collarA, collarB, collarC, ink;
+    Rgb body, groove, face, wigA, wigB, collar[3], inlay, column, ink, lips;
     float metal; // strength of the specular highlight
+    float grain; // roughness of the surface
 };
 
 Palette PaletteOf(Kind k) {
+    Palette p;
     switch (k) {
     case kBronze:
-        return {Rgb8(128, 82, 42),  Rgb8(82, 52, 26),
-                Rgb8(168, 112, 60), Rgb8(62, 42, 24),
-                Rgb8(112, 76, 40),  Rgb8(84, 120, 96),
-                Rgb8(150, 100, 50), Rgb8(70, 46, 24),
-                Rgb8(26, 16, 8),    0.55f};
+        p.body = Rgb8(118, 74, 38);
+        p.groove = Rgb8(52, 32, 16);
+        p.face = Rgb8(184, 124, 66);
+        p.wigA = Rgb8(48, 32, 18);
+        p.wigB = Rgb8(104, 70, 36);
+        p.collar[0] = Rgb8(70, 122, 104);
+        p.collar[1] = Rgb8(196, 146, 72);
+        p.collar[2] = Rgb8(70, 122, 104);
+        p.inlay = Rgb8(168, 116, 58);
+        p.column = Rgb8(84, 52, 26);
+        p.ink = Rgb8(214, 170, 96);
+        p.lips = Rgb8(92, 50, 26);
+        p.metal = 0.55f;
+        p.grain = 0.06f;
+        break;
     case kSandstone:
-        return {Rgb8(214, 190, 140), Rgb8(172, 144, 100),
-                Rgb8(230, 206, 160), Rgb8(150, 120, 82),
-                Rgb8(204, 178, 128), Rgb8(120, 140, 128),
-                Rgb8(190, 160, 112), Rgb8(150, 118, 80),
-                Rgb8(70, 50, 30),    0.12f};
+        p.body = Rgb8(218, 194, 144);
+        p.groove = Rgb8(140, 112, 74);
+        p.face = Rgb8(216, 164, 104);
+        p.wigA = Rgb8(96, 78, 56);
+        p.wigB = Rgb8(168, 142, 100);
+        p.collar[0] = Rgb8(64, 112, 140);
+        p.collar[1] = Rgb8(178, 78, 54);
+        p.collar[2] = Rgb8(72, 136, 112);
+        p.inlay = Rgb8(160, 92, 60);
+        p.column = Rgb8(196, 170, 122);
+        p.ink = Rgb8(72, 52, 36);
+        p.lips = Rgb8(150, 74, 56);
+        p.metal = 0.10f;
+        p.grain = 0.12f;
+        break;
     default:
-        return {Rgb8(228, 178, 60), Rgb8(170, 118, 30),
-                Rgb8(240, 196, 92), Rgb8(34, 62, 150),
-                Rgb8(236, 190, 70), Rgb8(36, 70, 160),
-                Rgb8(190, 50, 40),  Rgb8(40, 150, 150),
-                Rgb8(40, 22, 6),    0.85f};
+        p.body = Rgb8(232, 180, 58);
+        p.groove = Rgb8(136, 88, 20);
+        p.face = Rgb8(246, 204, 100);
+        p.wigA = Rgb8(30, 58, 160);
+        p.wigB = Rgb8(240, 194, 72);
+        p.collar[0] = Rgb8(30, 70, 170);
+        p.collar[1] = Rgb8(196, 52, 40);
+        p.collar[2] = Rgb8(34, 150, 150);
+        p.inlay = Rgb8(36, 68, 170);
+        p.column = Rgb8(214, 160, 46);
+        p.ink = Rgb8(30, 50, 140);
+        p.lips = Rgb8(150, 70, 30);
+        p.metal = 0.85f;
+        p.grain = 0.04f;
+        break;
     }
+    return p;
 }
 
 // Maps the case's own coordinates onto the sheet.
@@ -58,156 +91,183 @@ void Apply(cairo_t *cr, const Place &pl) {
     cairo_set_matrix(cr, &m);
 }
 
+// Silhouette: round head, broad shoulders, tapering to the feet.
 void OutlinePath(cairo_t *cr, double L) {
     const double m = 1.0;
     cairo_move_to(cr, m, 15);
     cairo_curve_to(cr, m, 7.5, 4.5, 2.2, 11.0, 2.0);
     cairo_curve_to(cr, 14.5, 1.9, 16.5, 1.2, 20.0, 1.2);
-    cairo_line_to(cr, L - 11.0, 3.6);
-    cairo_curve_to(cr, L - 5.0, 3.9, L - m, 5.5, L - m, 10.0);
+    cairo_line_to(cr, L - 11.0, 3.4);
+    cairo_curve_to(cr, L - 5.0, 3.7, L - m, 5.5, L - m, 10.0);
     cairo_line_to(cr, L - m, 20.0);
-    cairo_curve_to(cr, L - m, 24.5, L - 5.0, 26.1, L - 11.0, 26.4);
+    cairo_curve_to(cr, L - m, 24.5, L - 5.0, 26.3, L - 11.0, 26.6);
     cairo_line_to(cr, 20.0, 28.8);
     cairo_curve_to(cr, 16.5, 28.8, 14.5, 28.1, 11.0, 28.0);
     cairo_curve_to(cr, 4.5, 27.8, m, 22.5, m, 15);
     cairo_close_path(cr);
 }
 
-// Wig or headdress: the head and the two lappets falling to the shoulders.
-void WigPath(cairo_t *cr) {
-    cairo_move_to(cr, 1.0, 15);
-    cairo_curve_to(cr, 1.0, 7.5, 4.5, 2.2, 11.0, 2.0);
-    cairo_curve_to(cr, 14.5, 1.9, 16.5, 1.4, 19.5, 1.4);
-    cairo_line_to(cr, 22.0, 2.5);
-    cairo_line_to(cr, 22.0, 9.0);
-    cairo_line_to(cr, 13.5, 10.0);
-    cairo_line_to(cr, 13.5, 20.0);
-    cairo_line_to(cr, 22.0, 21.0);
-    cairo_line_to(cr, 22.0, 27.5);
-    cairo_line_to(cr, 19.5, 28.6);
-    cairo_curve_to(cr, 16.5, 28.6, 14.5, 28.1, 11.0, 28.0);
-    cairo_curve_to(cr, 4.5, 27.8, 1.0, 22.5, 1.0, 15);
-    cairo_close_path(cr);
+// Wig or headdress: the crown of the head and the two lappets to the shoulders.
+void WigPath(cairo_t *cr, double L) {
+    OutlinePath(cr, L);
+    cairo_clip(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_rectangle(cr, 0, 0, 20.5, 30);
+    cairo_rectangle(cr, 11.0, 8.6, 9.5, 12.8);
 }
 
 void FacePath(cairo_t *cr) {
     cairo_save(cr);
-    cairo_translate(cr, 9.2, 15);
-    cairo_scale(cr, 5.0, 5.3);
+    cairo_translate(cr, 9.3, 15);
+    cairo_scale(cr, 5.7, 5.4);
     cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
     cairo_restore(cr);
 }
 
-// One finished sprite's layers in sheet pixels.
+const double kArmTop = 20.5, kArmEnd = 30.0; // crossed forearms, u range
+const double kLower = 34.0;                  // start of the lower body
+
+// Everything of one case, as coverage layers in sheet pixels.
 struct CaseLayers {
-    Layer body, wig, wigStripe, face, eyes, collar, collarBand[3], arms, bands, groove;
+    Layer body, wig, wigStripe, face, beard, eyes, mouth, collar[3], arms, armRing, bands, column,
+        marks, groove;
 };
 
 CaseLayers DrawCase(const Place &pl, Kind kind) {
     const int W = 320, H = 185;
     const double L = pl.len;
+    auto mask = [&](const DrawFn &f) {
+        return DrawMask(W, H, [&](cairo_t *cr) {
+            Apply(cr, pl);
+            f(cr);
+        });
+    };
     CaseLayers c;
-    c.body = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
+    c.body = mask([&](cairo_t *cr) {
         OutlinePath(cr, L);
         cairo_fill(cr);
     });
-    c.wig = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
-        WigPath(cr);
+    c.wig = mask([&](cairo_t *cr) {
+        WigPath(cr, L);
         cairo_fill(cr);
     });
-    // Stripes across the headdress; the gold case's are broad blue bands.
-    c.wigStripe = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
-        WigPath(cr);
+    // Stripes across the headdress; the gold case's are broad bands, nemes-style.
+    c.wigStripe = mask([&](cairo_t *cr) {
+        WigPath(cr, L);
         cairo_clip(cr);
-        double step = kind == kGold ? 3.0 : 2.0;
-        for (double u = 0.5; u < 24; u += step * 2)
+        cairo_new_path(cr);
+        double step = kind == kGold ? 1.6 : 1.4;
+        for (double u = 1.2; u < 22; u += step * 2)
             cairo_rectangle(cr, u, 0, step, 30);
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         cairo_fill(cr);
     });
-    c.face = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
+    c.face = mask([&](cairo_t *cr) {
         FacePath(cr);
         cairo_fill(cr);
-        // False beard under the chin.
-        cairo_rectangle(cr, 13.5, 13.8, 3.5, 2.4);
+    });
+    c.beard = mask([&](cairo_t *cr) {
+        cairo_rectangle(cr, 14.2, 13.8, 4.2, 2.4);
         cairo_fill(cr);
     });
-    c.eyes = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
-        cairo_set_line_width(cr, 1.1);
-        for (double v : {12.4, 17.6}) {
-            cairo_move_to(cr, 7.6, v - 1.6);
-            cairo_line_to(cr, 7.6, v + 1.6); // eye
-            cairo_move_to(cr, 5.6, v - 1.9);
-            cairo_line_to(cr, 5.6, v + 1.9); // brow
+    c.eyes = mask([&](cairo_t *cr) {
+        for (double v : {12.3, 17.7}) {
+            cairo_save(cr);
+            cairo_translate(cr, 8.2, v);
+            cairo_scale(cr, 0.75, 1.45);
+            cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+            cairo_restore(cr);
+            cairo_fill(cr);
+        }
+        cairo_set_line_width(cr, 0.7);
+        for (double v : {12.3, 17.7}) { // brows
+            cairo_move_to(cr, 6.3, v - 1.8);
+            cairo_line_to(cr, 6.3, v + 1.8);
         }
         cairo_stroke(cr);
-        cairo_set_line_width(cr, 0.9);
-        cairo_move_to(cr, 11.6, 13.8);
-        cairo_line_to(cr, 11.6, 16.2); // mouth
-        cairo_stroke(cr);
     });
-    // Broad collar: concentric arcs over the chest.
+    c.mouth = mask([&](cairo_t *cr) {
+        cairo_rectangle(cr, 12.1, 13.9, 0.9, 2.2);
+        cairo_fill(cr);
+    });
+    // Broad collar: three concentric bands over the chest.
     for (int b = 0; b < 3; b++)
-        c.collarBand[b] = DrawMask(W, H, [&](cairo_t *cr) {
-            Apply(cr, pl);
-            double r0 = 4.6 + b * 1.9, r1 = r0 + 1.9;
+        c.collar[b] = mask([&](cairo_t *cr) {
+            OutlinePath(cr, L);
+            cairo_clip(cr);
+            cairo_new_path(cr);
+            double r0 = 6.0 + b * 1.8, r1 = r0 + 1.8;
             cairo_new_sub_path(cr);
-            cairo_arc(cr, 13.0, 15, r1, -1.35, 1.35);
-            cairo_arc_negative(cr, 13.0, 15, r0, 1.35, -1.35);
+            cairo_arc(cr, 11.0, 15, r1, -1.3, 1.3);
+            cairo_arc_negative(cr, 11.0, 15, r0, 1.3, -1.3);
             cairo_close_path(cr);
             cairo_fill(cr);
         });
-    c.collar = NewLayer(W, H);
-    for (int b = 0; b < 3; b++)
-        for (size_t i = 0; i < c.collar.v.size(); i++)
-            c.collar.v[i] = std::max(c.collar.v[i], c.collarBand[b].v[i]);
-    // Crossed forearms with fists.
-    const double a0 = 21.5, a1 = 31.0;
-    c.arms = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
+    c.arms = mask([&](cairo_t *cr) {
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-        cairo_set_line_width(cr, 3.4);
-        cairo_move_to(cr, a0, 4.5);
-        cairo_line_to(cr, a1, 22.5);
-        cairo_move_to(cr, a0, 25.5);
-        cairo_line_to(cr, a1, 7.5);
+        // Elbows at the sides, fists up by the opposite shoulders.
+        cairo_set_line_width(cr, 4.0);
+        cairo_move_to(cr, kArmEnd, 5.0);
+        cairo_line_to(cr, kArmTop + 1.0, 21.0);
         cairo_stroke(cr);
-        cairo_arc(cr, a1 + 0.5, 23.0, 2.4, 0, 2 * M_PI);
+        cairo_move_to(cr, kArmEnd, 25.0);
+        cairo_line_to(cr, kArmTop + 1.0, 9.0);
+        cairo_stroke(cr);
+        cairo_arc(cr, kArmTop, 21.6, 2.7, 0, 2 * M_PI);
         cairo_fill(cr);
-        cairo_arc(cr, a1 + 0.5, 7.0, 2.4, 0, 2 * M_PI);
+        cairo_arc(cr, kArmTop, 8.4, 2.7, 0, 2 * M_PI);
         cairo_fill(cr);
     });
-    // Bands round the lower body and the inscription column down the middle.
-    c.bands = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
+    c.armRing = Dilate(c.arms, 1);
+    for (size_t i = 0; i < c.armRing.v.size(); i++)
+        c.armRing.v[i] = std::max(0.0f, c.armRing.v[i] - c.arms.v[i]) * c.body.v[i];
+    // Lower body: inlaid bands round it, an inscription column down the middle.
+    c.bands = mask([&](cairo_t *cr) {
         OutlinePath(cr, L);
         cairo_clip(cr);
-        cairo_set_line_width(cr, 1.0);
-        for (double u = a1 + 5.5; u < L - 5; u += 7.0) {
-            cairo_move_to(cr, u, 0);
-            cairo_line_to(cr, u, 30);
-        }
-        cairo_move_to(cr, a1 + 4.0, 12.6);
-        cairo_line_to(cr, L - 4.5, 12.6);
-        cairo_move_to(cr, a1 + 4.0, 17.4);
-        cairo_line_to(cr, L - 4.5, 17.4);
-        cairo_move_to(cr, L - 6.0, 0);
-        cairo_line_to(cr, L - 6.0, 30);
-        cairo_stroke(cr);
+        cairo_new_path(cr);
+        for (double u = kLower; u < L - 8; u += 11.0)
+            cairo_rectangle(cr, u, 0, 1.8, 30);
+        cairo_fill(cr);
     });
-    c.groove = DrawMask(W, H, [&](cairo_t *cr) {
-        Apply(cr, pl);
-        cairo_set_line_width(cr, 0.8);
+    c.column = mask([&](cairo_t *cr) {
+        cairo_rectangle(cr, kLower, 12.4, L - 7.5 - kLower, 5.2);
+        cairo_fill(cr);
+    });
+    c.marks = mask([&](cairo_t *cr) {
+        int n = 0;
+        for (double u = kLower + 2.2; u < L - 9.0; u += 3.0, n++) {
+            switch ((n * 7 + pl.len) % 4) {
+            case 0: // sun disc
+                cairo_arc(cr, u + 0.7, 15, 0.95, 0, 2 * M_PI);
+                break;
+            case 1: // water line
+                cairo_rectangle(cr, u, 13.6, 1.0, 2.8);
+                break;
+            case 2: // reed pair
+                cairo_rectangle(cr, u, 13.5, 1.6, 0.9);
+                cairo_rectangle(cr, u, 15.6, 1.6, 0.9);
+                break;
+            default: // seated figure, roughly
+                cairo_rectangle(cr, u, 14.0, 1.6, 1.0);
+                cairo_rectangle(cr, u + 0.6, 15.0, 1.0, 1.4);
+                break;
+            }
+            cairo_fill(cr);
+        }
+    });
+    // Carved edges: an inset line following the outline, and the foot board.
+    c.groove = mask([&](cairo_t *cr) {
+        cairo_set_line_width(cr, 0.9);
         cairo_save(cr);
-        cairo_translate(cr, 1.6, 15);
-        cairo_scale(cr, (L - 3.2) / L, 24.6 / 30.0);
+        cairo_translate(cr, 2.0, 15);
+        cairo_scale(cr, (L - 4.0) / L, 23.0 / 30.0);
         cairo_translate(cr, -1.0, -15);
         OutlinePath(cr, L);
         cairo_restore(cr);
+        cairo_stroke(cr);
+        cairo_move_to(cr, L - 6.5, 4);
+        cairo_line_to(cr, L - 6.5, 26);
         cairo_stroke(cr);
     });
     return c;
@@ -219,20 +279,24 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
     const int W = p.w, H = p.h;
     int w = pl.standing ? 30 : pl.len, h = pl.standing ? pl.len : 30;
 
+    // Rounded body: a blurred silhouette, lifted so the middle is a broad dome.
     Layer dome = c.body;
     BoxBlur(dome, 4);
+    Layer inner = Erode(c.body, 1);
     Layer height = NewLayer(W, H);
     for (int y = pl.y; y < pl.y + h; y++)
         for (int x = pl.x; x < pl.x + w; x++) {
             int i = y * W + x;
-            float hgt = dome.v[i] * 5.0f * c.body.v[i];
-            hgt += c.wig.v[i] * 0.8f + c.face.v[i] * 0.9f + c.arms.v[i] * 1.0f;
-            hgt -= c.bands.v[i] * 0.6f + c.groove.v[i] * 0.6f + c.eyes.v[i] * 0.5f;
-            hgt += (Fbm(x * 0.5f, y * 0.5f, seed, 3) - 0.5f) * (kind == kSandstone ? 0.8f : 0.3f);
+            float hgt = std::sqrt(dome.v[i]) * 6.0f * c.body.v[i];
+            hgt += c.wig.v[i] * 0.7f + c.face.v[i] * 1.1f + c.beard.v[i] * 0.6f;
+            hgt += c.arms.v[i] * 1.3f;
+            hgt -= c.groove.v[i] * 0.8f + c.column.v[i] * 0.5f + c.bands.v[i] * 0.25f;
+            hgt -= c.eyes.v[i] * 0.4f + c.marks.v[i] * 0.3f;
+            hgt += (Fbm(x * 0.3f, y * 0.3f, seed, 2) - 0.5f) * pal.grain * 5.0f;
             height.v[i] = hgt;
         }
     Layer lit = Lighting(height, 1.0f);
-    Layer gloss = Gloss(height, 1.0f, 12.0f);
+    Layer gloss = Gloss(height, 1.0f, 14.0f);
 
     for (int y = pl.y; y < pl.y + h; y++)
         for (int x = pl.x; x < pl.x + w; x++) {
@@ -240,20 +304,27 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             float a = c.body.v[i];
             if (a <= 0) continue;
             Rgb col = pal.body;
-            col = Mix(col, pal.bodyDark, c.bands.v[i] * 0.8f + c.groove.v[i] * 0.6f);
+            col = Mix(col, pal.inlay, c.bands.v[i]);
+            col = Mix(col, pal.column, c.column.v[i]);
+            col = Mix(col, pal.ink, c.marks.v[i]);
+            for (int b = 0; b < 3; b++)
+                col = Mix(col, pal.collar[b], c.collar[b].v[i]);
             col = Mix(col, pal.wigA, c.wig.v[i]);
-            col = Mix(col, pal.wigB, c.wigStripe.v[i] * c.wig.v[i]);
-            col = Mix(col, pal.collarA, c.collarBand[0].v[i]);
-            col = Mix(col, pal.collarB, c.collarBand[1].v[i]);
-            col = Mix(col, pal.collarC, c.collarBand[2].v[i]);
-            col = Mix(col, Scale(pal.body, 1.05f), c.arms.v[i]);
+            col = Mix(col, pal.wigB, c.wigStripe.v[i]);
             col = Mix(col, pal.face, c.face.v[i]);
-            col = Mix(col, pal.ink, c.eyes.v[i] * 0.9f);
-            float grain = (Hash01(x, y, seed) - 0.5f) * (kind == kSandstone ? 0.10f : 0.05f);
-            col = Scale(col, (0.45f + 0.55f * lit.v[i]) * (1.0f + grain));
-            col = Mix(col, Rgb8(255, 244, 210), gloss.v[i] * pal.metal);
-            // Dark rim where the case meets its shadowless edge.
-            col = Scale(col, 0.55f + 0.45f * Smooth(0.0f, 1.0f, c.body.v[i]));
+            Rgb beard = kind == kGold ? Mix(pal.wigA, pal.wigB, Hash01(0, y + x, 3) > 0.5f)
+                                      : Scale(pal.wigA, 1.3f);
+            col = Mix(col, beard, c.beard.v[i]);
+            col = Mix(col, Rgb8(30, 20, 12), c.eyes.v[i] * 0.85f);
+            col = Mix(col, pal.lips, c.mouth.v[i] * 0.8f);
+            col = Mix(col, Scale(pal.body, 1.08f), c.arms.v[i]);
+            col = Mix(col, pal.groove, c.armRing.v[i] * 0.55f);
+            col = Mix(col, pal.groove, c.groove.v[i] * 0.7f);
+            float grain = (Hash01(x, y, seed) - 0.5f) * pal.grain;
+            col = Scale(col, (0.42f + 0.58f * lit.v[i]) * (1.0f + grain));
+            col = Mix(col, Rgb8(255, 246, 214), Clamp01(gloss.v[i] * pal.metal));
+            // Darker rim along the silhouette so the case stands off the floor.
+            col = Scale(col, 0.62f + 0.38f * inner.v[i]);
             float *d = p.at(x, y);
             d[0] = Clamp01(col.r), d[1] = Clamp01(col.g), d[2] = Clamp01(col.b), d[3] = a;
         }
