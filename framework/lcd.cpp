@@ -61,7 +61,7 @@ Sint8 Class_LCD::AddScreen(Uint16 w, Uint16 h, Uint8 color) {
 // taken nothing is decoded and the answer is -1.
 Sint8 Class_LCD::LoadScreen(const int *mem, int size) {
     if (_numScr >= SLOT_COUNT) return -1;
-    SDL_RWops *rw = SDL_RWFromConstMem(mem, size);
+    SDL_RWops *rw = (mem != nullptr && size > 0) ? SDL_RWFromConstMem(mem, size) : nullptr;
     scr[_numScr] = IMG_Load_RW(rw, 1);
     if (scr[_numScr] == nullptr) printf("Unable to Load Image: %s\n", SDL_GetError());
     return _numScr++;

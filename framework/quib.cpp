@@ -5,10 +5,14 @@
 #include "SDL_image.h"
 #include "quib_data.h"
 
+// Decodes the embedded mark and places it with its top-left corner at (xx, yy).
+Class_Quib::Class_Quib(Uint16 xx, Uint16 yy) : Class_Quib(xx, yy, iQuib, iQuib_size) {}
+
 // A mark that cannot be decoded keeps no surface and an empty rectangle, and
 // Put then draws nothing.
-Class_Quib::Class_Quib(Uint16 xx, Uint16 yy) : Quib(nullptr), rec(), x(0), y(0) {
-    Quib = IMG_Load_RW(SDL_RWFromConstMem(iQuib, iQuib_size), 1);
+Class_Quib::Class_Quib(Uint16 xx, Uint16 yy, const int *mem, int size)
+    : Quib(nullptr), rec(), x(0), y(0) {
+    if (mem != nullptr && size > 0) Quib = IMG_Load_RW(SDL_RWFromConstMem(mem, size), 1);
     rec.x = (Sint16)xx;
     rec.y = (Sint16)yy;
     rec.w = Quib ? (Uint16)Quib->w : 0;
@@ -20,8 +24,11 @@ Class_Quib::~Class_Quib() {
     Quib = nullptr;
 }
 
-// Draws the whole mark onto dst at rec, blending it by its alpha.
+// Draws the whole mark onto dst at rec, blending it by its alpha. SDL writes
+// the rectangle it drew back into the one it is given, so it gets a copy: a
+// mark cut at a surface's edge once is still drawn whole the next time.
 void Class_Quib::Put(SDL_Surface *dst) {
     if (Quib == nullptr || dst == nullptr) return;
-    SDL_UpperBlit(Quib, nullptr, dst, &rec);
+    SDL_Rect r = rec;
+    SDL_UpperBlit(Quib, nullptr, dst, &r);
 }

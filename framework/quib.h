@@ -7,6 +7,8 @@
 class Class_Quib {
   public:
     Class_Quib(Uint16 xx, Uint16 yy);
+    // The same from another encoded picture: size bytes at mem.
+    Class_Quib(Uint16 xx, Uint16 yy, const int *mem, int size);
     ~Class_Quib();
     void Put(SDL_Surface *dst);
 
