@@ -1,0 +1,302 @@
+// The save file save.dat: the board being played, its stage and move count,
+// and the progress of every stage.
+//
+// Plain layout, N = mxPH:
+//   0        stage index (low 8 bits)
+//   1        move count (low 8 bits)
+//   2        N
+//   3        score, seven ASCII digits
+//   10       N block records of 5 bytes: x, y, w, h, type
+//   10 + 5N  262 cleared flags
+//   272 + 5N 262 best counts
+// When a value does not fit that layout (a stage index or a move count above
+// 255, or any progress on the last stage, which has no place in the tables),
+// an extension record follows the best counts:
+//   "TSX1", stage index (16 bits, little-endian), move count (16 bits,
+//   little-endian), the last stage's cleared flag and best count.
+// A file that needs no extension is written without one.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "tombslide.h"
+
+namespace {
+
+const char *const SAVE_NAME = "save.dat";
+const char *const SAVE_TEMP = "save.dat.tmp";
+const char *const SAVE_BAD = "save.dat.bad";
+
+const int HEAD_SIZE = 10;                             // stage, moves, N, seven score digits
+const int BLOCK_SIZE = 5;                             // x, y, w, h, type
+const int PLAIN_FIXED = HEAD_SIZE + 2 * SAVED_STAGES; // 534
+const int EXT_SIZE = 10;
+const char EXT_TAG[4] = {'T', 'S', 'X', '1'};
+const int LAST = STAGE_COUNT - 1; // the stage with no place in the plain tables
+const Uint32 SCORE_MAX = 9999999; // seven digits
+// Longest file a count byte can describe, plus one byte to notice more.
+const int READ_MAX = PLAIN_FIXED + BLOCK_SIZE * 255 + EXT_SIZE + 1;
+
+// Width, height of each block kind, indexed by type.
+const Uint8 KIND_W[5] = {2, 1, 1, 3, 2};
+const Uint8 KIND_H[5] = {1, 3, 2, 1, 1};
+
+// Furthest head column of the target standing beyond the exit on row 2: a
+// cleared board that was resumed and dragged on can leave it there, and a pen
+// on the screen's last column reaches no further.
+const int TARGET_MAX_X = 9;
+const int EXIT_ROW = 2;
+
+// What a check of a save file found usable.
+enum Verdict { LOAD_NOTHING, LOAD_PROGRESS, LOAD_ALL };
+
+// The contents of a save file, read apart from the game's globals.
+struct SaveData {
+    Sint16 stage;
+    Sint16 moves;
+    Uint8 count;
+    Uint32 score;
+    _bl blocks[MAX_BLOCKS];
+    Uint8 clear[STAGE_COUNT];
+    Uint8 best[STAGE_COUNT];
+    bool hasLast; // the extension carried the last stage's progress
+};
+
+bool NeedsExtension() {
+    return currStage < 0 || currStage > 255 || movePoint < 0 || movePoint > 255 ||
+           isClear[LAST] != 0 || bestMove[LAST] != 99;
+}
+
+// Lays the game out in save-file form; returns the length.
+int Encode(Uint8 *out) {
+    int n = 0;
+    out[n++] = (Uint8)(currStage & 0xFF);
+    out[n++] = (Uint8)(movePoint & 0xFF);
+    out[n++] = mxPH;
+    // Never more than seven digits, whatever the score holds.
+    Uint32 s = score > SCORE_MAX ? SCORE_MAX : score;
+    char digits[8];
+    snprintf(digits, sizeof digits, "%07u", (unsigned)s);
+    memcpy(out + n, digits, 7);
+    n += 7;
+    for (int i = 0; i < mxPH && i < MAX_BLOCKS; i++) {
+        out[n++] = (Uint8)BL[i].x;
+        out[n++] = (Uint8)BL[i].y;
+        out[n++] = BL[i].w;
+        out[n++] = BL[i].h;
+        out[n++] = BL[i].type;
+    }
+    memcpy(out + n, isClear, SAVED_STAGES);
+    n += SAVED_STAGES;
+    memcpy(out + n, bestMove, SAVED_STAGES);
+    n += SAVED_STAGES;
+    if (NeedsExtension()) {
+        memcpy(out + n, EXT_TAG, 4);
+        n += 4;
+        out[n++] = (Uint8)(currStage & 0xFF);
+        out[n++] = (Uint8)((currStage >> 8) & 0xFF);
+        out[n++] = (Uint8)(movePoint & 0xFF);
+        out[n++] = (Uint8)((movePoint >> 8) & 0xFF);
+        out[n++] = isClear[LAST];
+        out[n++] = bestMove[LAST];
+    }
+    return n;
+}
+
+// The blocks must be known kinds of their own size, on the board (the target
+// may stand beyond the exit) and apart from each other.
+bool CheckBoard(const SaveData &d, char *why, size_t whySize) {
+    if (d.count > MAX_BLOCKS) {
+        snprintf(why, whySize, "%d blocks, more than %d", d.count, MAX_BLOCKS);
+        return false;
+    }
+    Uint8 taken[6][TARGET_MAX_X + 2] = {};
+    for (int i = 0; i < d.count; i++) {
+        const _bl &b = d.blocks[i];
+        if (b.type > TYPE_HPAIR || b.w != KIND_W[b.type] || b.h != KIND_H[b.type]) {
+            snprintf(why, whySize, "block %d has kind %d and size %dx%d", i, b.type, b.w, b.h);
+            return false;
+        }
+        int maxX = 6 - b.w;
+        if (b.type == TYPE_TARGET && b.y == EXIT_ROW) maxX = TARGET_MAX_X;
+        if (b.x < 0 || b.y < 0 || b.x > maxX || b.y + b.h > 6) {
+            snprintf(why, whySize, "block %d lies outside the board at %d,%d", i, b.x, b.y);
+            return false;
+        }
+        for (int y = b.y; y < b.y + b.h; y++)
+            for (int x = b.x; x < b.x + b.w; x++) {
+                if (taken[y][x]) {
+                    snprintf(why, whySize, "blocks %d and %d overlap", taken[y][x] - 1, i);
+                    return false;
+                }
+                taken[y][x] = (Uint8)(i + 1);
+            }
+    }
+    return true;
+}
+
+// Reads a file image into d and says how much of it can be used. Nothing of
+// the game changes here.
+Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) {
+    memset(&d, 0, sizeof d);
+    if (len < HEAD_SIZE) {
+        snprintf(why, whySize, "only %d bytes", len);
+        return LOAD_NOTHING;
+    }
+    d.count = f[2];
+    const int plain = PLAIN_FIXED + BLOCK_SIZE * d.count;
+    if (len != plain && len != plain + EXT_SIZE) {
+        snprintf(why, whySize, "%d bytes where %d blocks need %d or %d", len, d.count, plain,
+                 plain + EXT_SIZE);
+        return LOAD_NOTHING;
+    }
+    d.score = 0;
+    for (int i = 0; i < 7; i++) {
+        Uint8 c = f[3 + i];
+        if (c < '0' || c > '9') {
+            snprintf(why, whySize, "the score is not seven digits");
+            return LOAD_NOTHING;
+        }
+        d.score = d.score * 10 + (Uint32)(c - '0');
+    }
+    const Uint8 *tables = f + HEAD_SIZE + BLOCK_SIZE * d.count;
+    for (int i = 0; i < SAVED_STAGES; i++) {
+        d.clear[i] = tables[i];
+        d.best[i] = tables[SAVED_STAGES + i];
+        if (d.clear[i] > 1) {
+            snprintf(why, whySize, "stage %d has cleared flag %d", i + 1, d.clear[i]);
+            return LOAD_NOTHING;
+        }
+    }
+    d.stage = f[0];
+    d.moves = f[1];
+    if (len == plain + EXT_SIZE) {
+        const Uint8 *e = f + plain;
+        Sint16 stage = (Sint16)(e[4] | (e[5] << 8));
+        Sint16 moves = (Sint16)(e[6] | (e[7] << 8));
+        if (memcmp(e, EXT_TAG, 4) != 0 || (stage & 0xFF) != f[0] || (moves & 0xFF) != f[1] ||
+            e[8] > 1) {
+            snprintf(why, whySize, "damaged extension record");
+            return LOAD_NOTHING;
+        }
+        d.stage = stage;
+        d.moves = moves;
+        d.clear[LAST] = e[8];
+        d.best[LAST] = e[9];
+        d.hasLast = true;
+    }
+    // From here on the progress is sound; only the board part can fail.
+    if (d.stage < 0 || d.stage > LAST) {
+        snprintf(why, whySize, "stage index %d", d.stage);
+        d.stage = 0;
+        return LOAD_PROGRESS;
+    }
+    if (d.moves < 0) {
+        snprintf(why, whySize, "move count %d", d.moves);
+        return LOAD_PROGRESS;
+    }
+    const Uint8 *rec = f + HEAD_SIZE;
+    for (int i = 0; i < d.count && i < MAX_BLOCKS; i++, rec += BLOCK_SIZE) {
+        d.blocks[i].x = (Sint8)rec[0];
+        d.blocks[i].y = (Sint8)rec[1];
+        d.blocks[i].w = rec[2];
+        d.blocks[i].h = rec[3];
+        d.blocks[i].type = rec[4];
+    }
+    if (!CheckBoard(d, why, whySize)) return LOAD_PROGRESS;
+    return LOAD_ALL;
+}
+
+// Writes len bytes to path whole: every write, the flush to disk and the close
+// checked. Returns 0 with errno set on failure.
+bool WriteWhole(const char *path, const Uint8 *data, int len) {
+    FILE *fp = fopen(path, "wb");
+    if (!fp) return false;
+    bool ok = fwrite(data, 1, (size_t)len, fp) == (size_t)len && fflush(fp) == 0 &&
+              fsync(fileno(fp)) == 0;
+    int err = errno;
+    if (fclose(fp) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    errno = err;
+    return ok;
+}
+
+// Keeps a file that could not be loaded beside save.dat, so nothing is lost
+// when the next save replaces it.
+void KeepDamaged(const Uint8 *data, int len) {
+    if (!WriteWhole(SAVE_BAD, data, len))
+        printf("Unable to write %s: %s\n", SAVE_BAD, strerror(errno));
+}
+
+} // namespace
+
+Uint8 SaveGame() {
+    static Uint8 out[READ_MAX];
+    int len = Encode(out);
+    // The old file stays until the new one is safely on disk beside it.
+    if (!WriteWhole(SAVE_TEMP, out, len)) {
+        printf("Unable to write save.dat: %s\n", strerror(errno));
+        remove(SAVE_TEMP);
+        return 0;
+    }
+    if (rename(SAVE_TEMP, SAVE_NAME) != 0) {
+        printf("Unable to write save.dat: %s\n", strerror(errno));
+        remove(SAVE_TEMP);
+        return 0;
+    }
+    return 1;
+}
+
+Uint8 LoadGame() {
+    printf("\nLoadGame");
+    FILE *fp = fopen(SAVE_NAME, "rb");
+    if (!fp) {
+        // No file is a fresh start; any other failure is worth a word.
+        if (errno != ENOENT) printf("Unable to load save.dat: %s\n", strerror(errno));
+        return 0;
+    }
+    static Uint8 in[READ_MAX];
+    int len = (int)fread(in, 1, sizeof in, fp);
+    bool readFailed = ferror(fp) != 0;
+    int err = errno;
+    fclose(fp);
+    if (readFailed) {
+        printf("Unable to load save.dat: %s\n", strerror(err));
+        return 0;
+    }
+
+    static SaveData d;
+    char why[128] = "";
+    Verdict v = Decode(in, len, d, why, sizeof why);
+    if (v != LOAD_ALL) {
+        printf("Unable to load save.dat: %s\n", why);
+        KeepDamaged(in, len);
+    }
+    if (v == LOAD_NOTHING) return 0;
+
+    memcpy(isClear, d.clear, SAVED_STAGES);
+    memcpy(bestMove, d.best, SAVED_STAGES);
+    if (d.hasLast) {
+        isClear[LAST] = d.clear[LAST];
+        bestMove[LAST] = d.best[LAST];
+    }
+    score = d.score;
+    currStage = d.stage;
+    if (v == LOAD_PROGRESS) return 0; // the stage starts afresh
+
+    movePoint = d.moves;
+    mxPH = d.count;
+    for (int i = 0; i < d.count; i++) {
+        BL[i].x = d.blocks[i].x;
+        BL[i].y = d.blocks[i].y;
+        BL[i].w = d.blocks[i].w;
+        BL[i].h = d.blocks[i].h;
+        BL[i].type = d.blocks[i].type;
+    }
+    GAME = GAME_RESUMING;
+    return 1;
+}
