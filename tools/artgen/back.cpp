@@ -27,8 +27,9 @@ Pic MakeBackSheet() {
         for (int y = 0; y < 6; y++)
             for (int x = 0; x < 6; x++)
                 if ((x + y) % 2 == 0) RoundRect(cr, 31.5 + 30 * x, 31.5 + 30 * y, 27, 27, 4);
-        // Row 2 goes on as a corridor through the exit opening.
-        RoundRect(cr, 211.5, 91.5, 70, 27, 4);
+        // Row 2 goes on as a corridor through the exit opening, up to the
+        // end of the well at x 269.
+        RoundRect(cr, 211.5, 91.5, 58.5, 27, 2);
         cairo_fill(cr);
     });
     Layer dark = DrawMask(W, H, [](cairo_t *cr) {

@@ -89,8 +89,11 @@ float Fbm(float x, float y, int seed, int octaves) {
         sum += Noise(x, y, seed + i * 101) * amp;
         norm += amp;
         amp *= 0.5f;
-        x *= 2.03f;
-        y *= 2.03f;
+        // Next octave: double frequency, turned by about 37 degrees so that
+        // the lattices of the octaves do not line up into a grid.
+        float nx = (x * 0.8f - y * 0.6f) * 2.03f, ny = (x * 0.6f + y * 0.8f) * 2.03f;
+        x = nx + 17.3f;
+        y = ny + 5.1f;
     }
     return sum / norm;
 }

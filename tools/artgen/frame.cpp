@@ -184,11 +184,35 @@ void DrawNormal(Pic &p) {
     Layer labelRing = Dilate(labels, 1);
 
     // Height: bevelled blocks, chisel marks, sunken button panels, raised glyphs.
+    // Wear: a few hairline cracks, pits, and chips along the stone edges.
+    Layer cracks = DrawMask(W, H, [](cairo_t *cr) {
+        cairo_set_line_width(cr, 0.7);
+        const double starts[][2] = {{4, 60}, {226, 40}, {140, 238}, {22, 180}, {262, 150}};
+        for (int k = 0; k < 5; k++) {
+            double x = starts[k][0], y = starts[k][1];
+            cairo_move_to(cr, x, y);
+            for (int s = 0; s < 6; s++) {
+                x += (k % 2 ? 1.0 : -1.0) * (1.0 + Hash01(k, s, 331) * 2.5);
+                y += (k == 2 ? -1.5 : 1.0) * (1.0 + Hash01(k, s, 332) * 3.0);
+                cairo_line_to(cr, x, y);
+            }
+        }
+        cairo_stroke(cr);
+    });
+    Layer pits = NewLayer(W, H);
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++)
+            if (Hash01(x, y, 333) > 0.993f) pits.at(x, y) = 1.0f;
+    BoxBlur(pits, 1, 1);
     Layer height = NewLayer(W, H);
     for (int y = 0; y < H; y++)
         for (int x = 0; x < W; x++) {
             int i = y * W + x;
             float h = bevel.v[i] * 2.0f + (Fbm(x * 0.3f, y * 0.3f, 301, 3) - 0.5f) * 0.9f;
+            h += (Fbm(x * 0.9f, y * 0.9f, 305, 2) - 0.5f) * 0.35f;
+            float edge = bevel.v[i] > 0.15f && bevel.v[i] < 0.92f ? 1.0f : 0.0f;
+            if (edge > 0 && Fbm(x * 0.45f, y * 0.45f, 307, 2) > 0.64f) h -= 0.9f; // chipped
+            h -= pits.v[i] * 2.0f + cracks.v[i] * 0.8f;
             h -= panelSoft.v[i] * 1.2f;
             h += glyphSoft.v[i] * 1.6f;
             h -= labelRing.v[i] * 0.5f;
@@ -197,7 +221,7 @@ void DrawNormal(Pic &p) {
     Layer lit = Lighting(height, 1.4f);
     Layer gloss = Gloss(height, 1.4f, 18.0f);
 
-    const Rgb stoneA = Rgb8(132, 120, 104), stoneB = Rgb8(112, 100, 86);
+    const Rgb stoneA = Rgb8(152, 138, 118), stoneB = Rgb8(126, 113, 96);
     const Rgb seam = Rgb8(40, 34, 28), panel = Rgb8(88, 78, 66);
     const Rgb gold = Rgb8(222, 172, 58), ink = Rgb8(38, 28, 18), letter = Rgb8(232, 222, 196);
     for (int y = 0; y < H; y++)
@@ -212,6 +236,16 @@ void DrawNormal(Pic &p) {
             float mottle = Fbm(x * 0.06f, y * 0.06f, 7, 4);
             float grain = Hash01(x, y, 9) - 0.5f;
             Rgb c = Mix(stoneB, stoneA, mottle);
+            // Each block cut from a slightly different bed of stone.
+            for (int k = 0; k < int(sizeof kStones / sizeof kStones[0]); k++)
+                if (x >= kStones[k].x0 - 1 && x <= kStones[k].x1 + 1 && y >= kStones[k].y0 - 1 &&
+                    y <= kStones[k].y1 + 1) {
+                    float t = Hash01(k, 0, 311) - 0.5f, u = Hash01(k, 1, 312) - 0.5f;
+                    c = {c.r * (1 + t * 0.12f + u * 0.04f), c.g * (1 + t * 0.12f),
+                         c.b * (1 + t * 0.12f - u * 0.05f)};
+                    break;
+                }
+            c = Mix(c, seam, cracks.v[i] * 0.5f + pits.v[i] * 0.3f);
             c = Mix(seam, c, Smooth(0.1f, 0.9f, stones.v[i]));
             c = Mix(c, panel, panels.v[i]);
             float k = lit.v[i] * (1.0f + grain * 0.1f);

@@ -11,8 +11,8 @@ Pic MakeDigitSheet() {
     Layer fill = DrawMask(W, H, [](cairo_t *cr) {
         for (int d = 0; d < 10; d++) {
             char s[2] = {char('0' + d), 0};
-            double w = TextWidth(cr, "DejaVu Sans", true, true, 14.0, s);
-            TextPath(cr, "DejaVu Sans", true, true, 14.0, 13 * d + 6.5 - w / 2, 11.3, s);
+            double w = TextWidth(cr, "DejaVu Sans", false, true, 14.5, s);
+            TextPath(cr, "DejaVu Sans", false, true, 14.5, 13 * d + 6.5 - w / 2, 11.3, s);
         }
         cairo_fill(cr);
     });
@@ -22,7 +22,7 @@ Pic MakeDigitSheet() {
         for (int x = 0; x < W; x++) {
             // Dark outline round a lighter body: a numeral cut into the stone.
             float f = fill.at(x, y), edge = std::max(0.0f, ring.at(x, y) - f);
-            float a = edge * 191.0f + f * 90.0f;
+            float a = edge * 191.0f + f * 135.0f;
             float *d = p.at(x, y);
             d[0] = d[1] = d[2] = 0;
             d[3] = std::clamp(a, 0.0f, 191.0f) / 255.0f;

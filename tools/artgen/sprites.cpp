@@ -32,19 +32,19 @@ Palette PaletteOf(Kind k) {
         p.collar[0] = Rgb8(70, 122, 104);
         p.collar[1] = Rgb8(196, 146, 72);
         p.collar[2] = Rgb8(70, 122, 104);
-        p.inlay = Rgb8(168, 116, 58);
+        p.inlay = Rgb8(84, 52, 26);
         p.column = Rgb8(84, 52, 26);
         p.ink = Rgb8(214, 170, 96);
         p.lips = Rgb8(92, 50, 26);
         p.metal = 0.55f;
-        p.grain = 0.06f;
+        p.grain = 0.05f;
         break;
     case kSandstone:
         p.body = Rgb8(218, 194, 144);
         p.groove = Rgb8(140, 112, 74);
         p.face = Rgb8(216, 164, 104);
-        p.wigA = Rgb8(96, 78, 56);
-        p.wigB = Rgb8(168, 142, 100);
+        p.wigA = Rgb8(44, 40, 46);
+        p.wigB = Rgb8(150, 128, 96);
         p.collar[0] = Rgb8(64, 112, 140);
         p.collar[1] = Rgb8(178, 78, 54);
         p.collar[2] = Rgb8(72, 136, 112);
@@ -290,9 +290,11 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             float hgt = std::sqrt(dome.v[i]) * 6.0f * c.body.v[i];
             hgt += c.wig.v[i] * 0.7f + c.face.v[i] * 1.1f + c.beard.v[i] * 0.6f;
             hgt += c.arms.v[i] * 1.3f;
-            hgt -= c.groove.v[i] * 0.8f + c.column.v[i] * 0.5f + c.bands.v[i] * 0.25f;
+            hgt -= c.groove.v[i] * 0.8f + c.column.v[i] * 0.4f;
             hgt -= c.eyes.v[i] * 0.4f + c.marks.v[i] * 0.3f;
-            hgt += (Fbm(x * 0.3f, y * 0.3f, seed, 2) - 0.5f) * pal.grain * 5.0f;
+            // Turned sample grid, so the surface noise shows no rows or columns.
+            float nu = x * 0.26f + y * 0.15f, nv = y * 0.26f - x * 0.15f;
+            hgt += (Fbm(nu, nv, seed, 3) - 0.5f) * pal.grain * 5.0f;
             height.v[i] = hgt;
         }
     Layer lit = Lighting(height, 1.0f);
@@ -317,7 +319,8 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             col = Mix(col, beard, c.beard.v[i]);
             col = Mix(col, Rgb8(30, 20, 12), c.eyes.v[i] * 0.85f);
             col = Mix(col, pal.lips, c.mouth.v[i] * 0.8f);
-            col = Mix(col, Scale(pal.body, 1.08f), c.arms.v[i]);
+            col = Mix(col, kind == kGold ? Scale(pal.body, 1.06f) : Mix(pal.body, pal.face, 0.7f),
+                      c.arms.v[i]);
             col = Mix(col, pal.groove, c.armRing.v[i] * 0.55f);
             col = Mix(col, pal.groove, c.groove.v[i] * 0.7f);
             float grain = (Hash01(x, y, seed) - 0.5f) * pal.grain;
@@ -334,47 +337,77 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
 void PaintBanner(Pic &p) {
     const int W = p.w, H = p.h, top = 90;
     Layer slab = DrawMask(W, H, [&](cairo_t *cr) {
-        // Ragged outline: points round a rectangle, each pushed in by seeded noise.
-        const double x0 = 6, y0 = top + 6, x1 = 314, y1 = top + 89;
+        // Ragged outline: points round a rectangle, pushed inwards by smooth
+        // noise, with the odd deeper chip and broken-off corners.
+        const double x0 = 3, y0 = top + 3, x1 = 317, y1 = top + 92;
         int n = 0;
         auto pt = [&](double x, double y, double nx, double ny) {
-            double r = Hash01(n, 7, 41);
-            double chip = Hash01(n, 9, 43) > 0.86 ? 3.5 : 0.0;
-            double in = r * 3.0 + chip;
+            double in = Noise(n * 0.35f, 3.0f, 41) * 4.0 + Hash01(n, 7, 42) * 1.2;
+            if (Hash01(n, 9, 43) > 0.9) in += 2.5 + Hash01(n, 11, 44) * 2.5;
+            double cx = std::min(x - x0, x1 - x), cy = std::min(y - y0, y1 - y);
+            double corner = std::max(0.0, 9.0 - std::min(cx, cy) - std::max(cx, cy) * 0.6);
+            in += corner;
             x += nx * in, y += ny * in;
             if (n++ == 0)
                 cairo_move_to(cr, x, y);
             else
                 cairo_line_to(cr, x, y);
         };
-        for (double x = x0; x < x1; x += 5)
+        for (double x = x0; x < x1; x += 3)
             pt(x, y0, 0, 1);
-        for (double y = y0; y < y1; y += 5)
+        for (double y = y0; y < y1; y += 3)
             pt(x1, y, -1, 0);
-        for (double x = x1; x > x0; x -= 5)
+        for (double x = x1; x > x0; x -= 3)
             pt(x, y1, 0, -1);
-        for (double y = y1; y > y0; y -= 5)
+        for (double y = y1; y > y0; y -= 3)
             pt(x0, y, 1, 0);
         cairo_close_path(cr);
         cairo_fill(cr);
     });
     Layer text = DrawMask(W, H, [&](cairo_t *cr) {
-        double w = TextWidth(cr, "DejaVu Serif", true, false, 50, "Stage Clear");
-        TextPath(cr, "DejaVu Serif", true, false, 50, 160 - w / 2, top + 64, "Stage Clear");
+        const char *s = "Stage Clear";
+        double size = 44.0, w = TextWidth(cr, "DejaVu Serif", true, false, size, s);
+        if (w > 256) {
+            size *= 256 / w;
+            w = TextWidth(cr, "DejaVu Serif", true, false, size, s);
+        }
+        TextPath(cr, "DejaVu Serif", true, false, size, 160 - w / 2, top + 48 + size * 0.36, s);
         cairo_fill(cr);
     });
-    Layer textRing = Dilate(text, 2);
+    // A carved border line inside the edge, and a few cracks.
+    Layer lines = DrawMask(W, H, [&](cairo_t *cr) {
+        cairo_set_line_width(cr, 1.2);
+        cairo_rectangle(cr, 15.5, top + 13.5, 289, 68);
+        cairo_stroke(cr);
+        cairo_set_line_width(cr, 0.8);
+        for (int k = 0; k < 4; k++) {
+            double x = 20 + Hash01(k, 1, 47) * 280, y = top + (k % 2 ? 6 : 88);
+            cairo_move_to(cr, x, y);
+            for (int s = 0; s < 7; s++) {
+                x += (Hash01(k, s, 48) - 0.5) * 7;
+                y += (k % 2 ? 1.6 : -1.6) + Hash01(k, s, 49) * 0.8;
+                cairo_line_to(cr, x, y);
+            }
+        }
+        cairo_stroke(cr);
+    });
+    Layer textRing = Dilate(text, 1);
     Layer textSoft = text;
-    BoxBlur(textSoft, 1, 2);
+    BoxBlur(textSoft, 1, 1);
+    Layer linesSoft = lines;
+    BoxBlur(linesSoft, 1, 1);
     Layer dome = slab;
     BoxBlur(dome, 3);
+    Layer inner = Erode(slab, 1);
     Layer height = NewLayer(W, H);
     for (int y = top; y < H; y++)
         for (int x = 0; x < W; x++) {
             int i = y * W + x;
-            float hgt = dome.v[i] * 3.0f + (Fbm(x * 0.12f, y * 0.12f, 55, 4) - 0.5f) * 3.0f;
-            hgt += (Hash01(x, y, 57) - 0.5f) * 0.4f;
-            hgt -= textSoft.v[i] * 2.2f; // letters cut into the slab
+            float hgt = std::sqrt(dome.v[i]) * 4.0f;
+            hgt += (Fbm(x * 0.1f, y * 0.1f, 55, 5) - 0.5f) * 4.0f;
+            hgt += (Hash01(x, y, 57) - 0.5f) * 0.5f;
+            hgt -= textSoft.v[i] * 2.6f; // letters cut into the slab
+            hgt -= linesSoft.v[i] * 1.2f;
             height.v[i] = hgt;
         }
     Layer lit = Lighting(height, 1.0f);
@@ -383,11 +416,13 @@ void PaintBanner(Pic &p) {
             int i = y * W + x;
             float a = slab.v[i];
             if (a <= 0) continue;
-            float mottle = Fbm(x * 0.04f, y * 0.08f, 61, 4);
-            Rgb col = Mix(Rgb8(92, 62, 38), Rgb8(132, 94, 60), mottle);
-            col = Mix(col, Rgb8(36, 22, 12), textRing.v[i] * 0.85f);
-            col = Mix(col, Rgb8(238, 224, 190), text.v[i]);
-            col = Scale(col, 0.5f + 0.5f * lit.v[i]);
+            float mottle = Fbm(x * 0.035f, y * 0.07f, 61, 4);
+            Rgb col = Mix(Rgb8(84, 56, 34), Rgb8(136, 98, 62), mottle);
+            col = Mix(col, Rgb8(52, 34, 20), lines.v[i] * 0.7f);
+            col = Mix(col, Rgb8(40, 24, 12), std::max(0.0f, textRing.v[i] - text.v[i]) * 0.6f);
+            col = Mix(col, Rgb8(238, 226, 196), text.v[i]);
+            col = Scale(col, 0.45f + 0.55f * lit.v[i]);
+            col = Scale(col, 0.6f + 0.4f * inner.v[i]);
             float *d = p.at(x, y);
             d[0] = Clamp01(col.r), d[1] = Clamp01(col.g), d[2] = Clamp01(col.b), d[3] = a;
         }
