@@ -51,7 +51,7 @@ Pic MakeBackSheet() {
     Layer lit = Lighting(height, 1.0f);
 
     const Rgb ground = Rgb8(132, 121, 72), wellc = Rgb8(60, 56, 31);
-    const Rgb lightc = Rgb8(124, 121, 68), darkc = Rgb8(86, 86, 46);
+    const Rgb lightc = Rgb8(130, 127, 70), darkc = Rgb8(80, 82, 42);
     Pic p = NewPic(W, H);
     for (int y = 0; y < H; y++)
         for (int x = 0; x < W; x++) {

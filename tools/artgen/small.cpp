@@ -22,7 +22,7 @@ Pic MakeDigitSheet() {
         for (int x = 0; x < W; x++) {
             // Dark outline round a lighter body: a numeral cut into the stone.
             float f = fill.at(x, y), edge = std::max(0.0f, ring.at(x, y) - f);
-            float a = edge * 191.0f + f * 135.0f;
+            float a = edge * 191.0f + f * 160.0f;
             float *d = p.at(x, y);
             d[0] = d[1] = d[2] = 0;
             d[3] = std::clamp(a, 0.0f, 191.0f) / 255.0f;

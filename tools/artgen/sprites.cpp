@@ -24,9 +24,9 @@ Palette PaletteOf(Kind k) {
     Palette p;
     switch (k) {
     case kBronze:
-        p.body = Rgb8(118, 74, 38);
-        p.groove = Rgb8(52, 32, 16);
-        p.face = Rgb8(184, 124, 66);
+        p.body = Rgb8(104, 68, 36);
+        p.groove = Rgb8(44, 30, 16);
+        p.face = Rgb8(178, 122, 64);
         p.wigA = Rgb8(48, 32, 18);
         p.wigB = Rgb8(104, 70, 36);
         p.collar[0] = Rgb8(70, 122, 104);
@@ -36,7 +36,7 @@ Palette PaletteOf(Kind k) {
         p.column = Rgb8(84, 52, 26);
         p.ink = Rgb8(214, 170, 96);
         p.lips = Rgb8(92, 50, 26);
-        p.metal = 0.55f;
+        p.metal = 0.8f;
         p.grain = 0.05f;
         break;
     case kSandstone:
@@ -174,12 +174,12 @@ CaseLayers DrawCase(const Place &pl, Kind kind) {
         for (double v : {12.3, 17.7}) {
             cairo_save(cr);
             cairo_translate(cr, 8.2, v);
-            cairo_scale(cr, 0.75, 1.45);
+            cairo_scale(cr, 0.62, 1.25);
             cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
             cairo_restore(cr);
             cairo_fill(cr);
         }
-        cairo_set_line_width(cr, 0.7);
+        cairo_set_line_width(cr, 0.5);
         for (double v : {12.3, 17.7}) { // brows
             cairo_move_to(cr, 6.3, v - 1.8);
             cairo_line_to(cr, 6.3, v + 1.8);
@@ -317,12 +317,19 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             Rgb beard = kind == kGold ? Mix(pal.wigA, pal.wigB, Hash01(0, y + x, 3) > 0.5f)
                                       : Scale(pal.wigA, 1.3f);
             col = Mix(col, beard, c.beard.v[i]);
-            col = Mix(col, Rgb8(30, 20, 12), c.eyes.v[i] * 0.85f);
+            col = Mix(col, Rgb8(36, 24, 14), c.eyes.v[i] * 0.8f);
             col = Mix(col, pal.lips, c.mouth.v[i] * 0.8f);
             col = Mix(col, kind == kGold ? Scale(pal.body, 1.06f) : Mix(pal.body, pal.face, 0.7f),
                       c.arms.v[i]);
             col = Mix(col, pal.groove, c.armRing.v[i] * 0.55f);
             col = Mix(col, pal.groove, c.groove.v[i] * 0.7f);
+            if (kind == kBronze) {
+                // Green patina settled in the recesses.
+                float recess = std::min(1.0f, c.groove.v[i] + c.bands.v[i] + c.armRing.v[i] +
+                                                  c.column.v[i] * 0.5f);
+                float patina = Smooth(0.55f, 0.75f, Fbm(x * 0.35f, y * 0.35f, seed + 7, 3));
+                col = Mix(col, Rgb8(76, 104, 78), recess * patina * 0.6f);
+            }
             float grain = (Hash01(x, y, seed) - 0.5f) * pal.grain;
             col = Scale(col, (0.42f + 0.58f * lit.v[i]) * (1.0f + grain));
             col = Mix(col, Rgb8(255, 246, 214), Clamp01(gloss.v[i] * pal.metal));
