@@ -22,6 +22,11 @@ int main(int argc, char **argv) {
         std::printf("usage: artgen OUTDIR\n");
         return 2;
     }
+    // Another font would change the lettering and so the bytes of the pictures.
+    if (!FontsAreDejaVu()) {
+        std::printf("artgen: the DejaVu fonts are missing (Debian package fonts-dejavu-core)\n");
+        return 1;
+    }
     std::string dir = argv[1];
     int failed = 0;
     failed += Save(dir, "image.png", MakeImageSheet(), true);

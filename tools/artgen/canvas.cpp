@@ -236,6 +236,33 @@ double TextWidth(cairo_t *cr, const char *family, bool bold, bool italic, double
     return e.x_advance;
 }
 
+bool FontsAreDejaVu() {
+    cairo_surface_t *s = cairo_image_surface_create(CAIRO_FORMAT_A8, 4, 4);
+    cairo_t *cr = cairo_create(s);
+    struct Probe {
+        const char *family;
+        bool bold, italic;
+        double size;
+        const char *text;
+        double width;
+    };
+    const Probe probes[] = {{"DejaVu Serif", true, false, 44, "Stage Clear", 286.107},
+                            {"DejaVu Sans", true, false, 100, "ROOM BEST 0123456789", 1396.729},
+                            {"DejaVu Sans", false, true, 100, "0123456789", 636.230}};
+    bool same = true;
+    for (const Probe &p : probes) {
+        double w = TextWidth(cr, p.family, p.bold, p.italic, p.size, p.text);
+        if (std::fabs(w - p.width) > 0.05) {
+            std::printf("font \"%s\"%s%s: advance %.3f, expected %.3f\n", p.family,
+                        p.bold ? " bold" : "", p.italic ? " italic" : "", w, p.width);
+            same = false;
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(s);
+    return same;
+}
+
 static uint8_t To8(float v) {
     return uint8_t(std::lround(Clamp01(v) * 255.0f));
 }

@@ -66,6 +66,10 @@ void TextPath(cairo_t *cr, const char *family, bool bold, bool italic, double si
 double TextWidth(cairo_t *cr, const char *family, bool bold, bool italic, double size,
                  const char *s);
 
+// True when the font faces that the pictures use resolve to the DejaVu fonts
+// the committed pictures were drawn with (checked by their advance widths).
+bool FontsAreDejaVu();
+
 // 8 bits per channel, not interlaced; colour type 6 (RGBA) or 2 (RGB).
 bool WritePng(const std::string &path, const Pic &p, bool withAlpha);
 
