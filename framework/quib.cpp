@@ -24,11 +24,9 @@ Class_Quib::~Class_Quib() {
     Quib = nullptr;
 }
 
-// Draws the whole mark onto dst at rec, blending it by its alpha. SDL writes
-// the rectangle it drew back into the one it is given, so it gets a copy: a
-// mark cut at a surface's edge once is still drawn whole the next time.
+// Draws the whole mark onto dst with its top-left corner at rec, blending it
+// by its alpha.
 void Class_Quib::Put(SDL_Surface *dst) {
     if (Quib == nullptr || dst == nullptr) return;
-    SDL_Rect r = rec;
-    SDL_UpperBlit(Quib, nullptr, dst, &r);
+    SDL_UpperBlit(Quib, nullptr, dst, &rec);
 }
