@@ -61,7 +61,7 @@ Pic MakeMark() {
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 5; x++)
             if (kAnkh[y][x] == '#') ink.at(1 + x, 1 + y) = 1;
-    int x = 8;
+    int x = 7;
     for (const char *s = "TOMB SLIDE"; *s; s++) {
         if (*s == ' ') {
             x += 2;

@@ -68,7 +68,7 @@ Palette PaletteOf(Kind k) {
         p.column = Rgb8(214, 160, 46);
         p.ink = Rgb8(30, 50, 140);
         p.lips = Rgb8(150, 70, 30);
-        p.metal = 0.85f;
+        p.metal = 0.75f;
         p.grain = 0.04f;
         break;
     }
@@ -129,8 +129,8 @@ const double kLower = 34.0;                  // start of the lower body
 
 // Everything of one case, as coverage layers in sheet pixels.
 struct CaseLayers {
-    Layer body, wig, wigStripe, face, beard, eyes, mouth, collar[3], arms, armRing, bands, column,
-        marks, groove;
+    Layer body, wig, wigStripe, face, beard, uraeus, eyes, mouth, collar[3], arms, armRing, bands,
+        column, marks, groove;
 };
 
 CaseLayers DrawCase(const Place &pl, Kind kind) {
@@ -164,6 +164,16 @@ CaseLayers DrawCase(const Place &pl, Kind kind) {
     });
     c.face = mask([&](cairo_t *cr) {
         FacePath(cr);
+        cairo_fill(cr);
+    });
+    // The cobra on the brow of the golden case's headdress.
+    c.uraeus = mask([&](cairo_t *cr) {
+        if (kind != kGold) return;
+        cairo_save(cr);
+        cairo_translate(cr, 3.0, 15);
+        cairo_scale(cr, 1.6, 1.1);
+        cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+        cairo_restore(cr);
         cairo_fill(cr);
     });
     c.beard = mask([&](cairo_t *cr) {
@@ -288,7 +298,8 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
         for (int x = pl.x; x < pl.x + w; x++) {
             int i = y * W + x;
             float hgt = std::sqrt(dome.v[i]) * 6.0f * c.body.v[i];
-            hgt += c.wig.v[i] * 0.7f + c.face.v[i] * 1.1f + c.beard.v[i] * 0.6f;
+            hgt +=
+                c.wig.v[i] * 0.7f + c.face.v[i] * 1.1f + c.beard.v[i] * 0.6f + c.uraeus.v[i] * 0.8f;
             hgt += c.arms.v[i] * 1.3f;
             hgt -= c.groove.v[i] * 0.8f + c.column.v[i] * 0.4f;
             hgt -= c.eyes.v[i] * 0.4f + c.marks.v[i] * 0.3f;
@@ -298,7 +309,7 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             height.v[i] = hgt;
         }
     Layer lit = Lighting(height, 1.0f);
-    Layer gloss = Gloss(height, 1.0f, 14.0f);
+    Layer gloss = Gloss(height, 1.0f, 20.0f);
 
     for (int y = pl.y; y < pl.y + h; y++)
         for (int x = pl.x; x < pl.x + w; x++) {
@@ -314,6 +325,7 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             col = Mix(col, pal.wigA, c.wig.v[i]);
             col = Mix(col, pal.wigB, c.wigStripe.v[i]);
             col = Mix(col, pal.face, c.face.v[i]);
+            col = Mix(col, Rgb8(200, 40, 30), c.uraeus.v[i]);
             Rgb beard = kind == kGold ? Mix(pal.wigA, pal.wigB, Hash01(0, y + x, 3) > 0.5f)
                                       : Scale(pal.wigA, 1.3f);
             col = Mix(col, beard, c.beard.v[i]);
@@ -332,7 +344,9 @@ void PaintCase(Pic &p, const Place &pl, Kind kind, int seed) {
             }
             float grain = (Hash01(x, y, seed) - 0.5f) * pal.grain;
             col = Scale(col, (0.42f + 0.58f * lit.v[i]) * (1.0f + grain));
-            col = Mix(col, Rgb8(255, 246, 214), Clamp01(gloss.v[i] * pal.metal));
+            // Faces are matt, so their features stay clear of the highlight.
+            float shine = gloss.v[i] * pal.metal * (1.0f - 0.7f * c.face.v[i]);
+            col = Mix(col, Rgb8(255, 246, 214), Clamp01(shine));
             // Darker rim along the silhouette so the case stands off the floor.
             col = Scale(col, 0.62f + 0.38f * inner.v[i]);
             float *d = p.at(x, y);
