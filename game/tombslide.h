@@ -94,10 +94,30 @@ void StageClear();
 // ---------------------------------------------------------------------------
 // Game flow and frame timer (flow.cpp)
 
+const Uint32 FRAME_PERIOD = 100; // ms between ticks of the frame timer
+const Sint16 PAUSE_TICKS = 100;  // ticks of the stage-clear pause
+
 void Start();
 Uint8 StageNext();
 Uint8 StagePrevious();
 Uint32 DrawSet(Uint32 interval, void *param);
+// Draws the pending step of block ckPH from (ox, oy), records the block's
+// new position in ox, oy and clears moved, in that order.
+void DrawStep();
+
+// The game lock: one SDL mutex held around each tick, each event's handling
+// and the Home button's present, so that neither thread ever sees the other's
+// work half done. LockGame creates it on first use; Init creates it before
+// any timer runs.
+extern SDL_mutex *gameLock;
+void LockGame();
+void UnlockGame();
+
+// Set by Start: the frame timer is to be replaced by a fresh one. The main
+// thread does that with ReplaceFrameTimer once it has let go of the game lock
+// (see flow.cpp for why never under it).
+extern Uint8 frameTimerStale;
+void ReplaceFrameTimer();
 
 // ---------------------------------------------------------------------------
 // Drawing (draw.cpp)
@@ -135,5 +155,17 @@ extern Uint8 sx, sy;
 
 int Init();
 void Quit();
+
+// Handles one event under the game lock. Returns 1 when it started a stage,
+// so that the caller replaces the frame timer once the lock is released.
+Uint8 HandleEvent(const SDL_Event &event);
+// Waits for events and handles them in order until done is found set while
+// the queue is empty.
+void EventLoop();
+// Start-up after InitStick: loads save.dat and starts (or resumes) the stage
+// under the game lock. The caller installs the frame timer afterwards.
+void BeginGame();
+// After the loop: releases the sounds and writes save.dat under the lock.
+void EndGame();
 
 #endif

@@ -1,0 +1,206 @@
+// Start-up, the event loop with its touch and button handling, and shutdown.
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "joy.h"
+#include "tombslide.h"
+
+Sint8 done = 0;
+Mix_Chunk *wav[3] = {};
+SDL_Rect mRec[4];
+Uint8 sx = 0, sy = 0;
+
+namespace {
+
+const Sint16 BUTTON_TOP = 210; // the button bar's first row
+const Sint16 BUTTON_W = 30;
+enum { BUTTON_PREVIOUS, BUTTON_RESTART, BUTTON_NEXT, BUTTON_QUIT };
+
+// Board column or row under a screen coordinate at least 30. A coordinate far
+// beyond the screen counts as cell 255, which no block reaches, rather than
+// wrapping round onto the board.
+Uint8 CellOf(Uint16 p) {
+    int c = (p - 30) / 30;
+    return (Uint8)(c > 255 ? 255 : c);
+}
+
+void PressButton(int i) {
+    switch (i) {
+    case BUTTON_PREVIOUS:
+        StagePrevious();
+        break;
+    case BUTTON_RESTART:
+        Start();
+        break;
+    case BUTTON_NEXT:
+        StageNext();
+        break;
+    case BUTTON_QUIT:
+        done = 1;
+        break;
+    }
+}
+
+void TouchDown(Uint16 x, Uint16 y) {
+    // A touch ends the stage-clear pause and is then handled as in play.
+    if (GAME == GAME_CLEARPAUSE) StageNext();
+    for (int i = 0; i < 4; i++)
+        if (mRec[i].x <= x && x <= mRec[i].x + BUTTON_W && y >= BUTTON_TOP) PressButton(i);
+    if (GAME != GAME_PLAYING) return;
+    // The restart corner, mostly inside the previous button.
+    if (4 <= x && x <= 26 && 214 <= y && y <= 239) {
+        Start();
+        return;
+    }
+    if (x < 30 || y < 30) return;
+    Uint8 cx = CellOf(x), cy = CellOf(y);
+    if (!isBlock(cx, cy)) return;
+    // A step of the block held before may still wait for the next tick; draw
+    // it now, while ckPH, ox and oy still name that block, so that it is
+    // neither lost on screen nor drawn for the block about to be held.
+    if (moved != 0) DrawStep();
+    Uint8 k = _isBL;
+    ckPH = k;
+    sx = (Uint8)BL[k].x;
+    ox = BL[k].x;
+    sy = (Uint8)BL[k].y;
+    oy = BL[k].y;
+    checked = 1;
+    ckX = cx;
+    ckY = cy;
+}
+
+void DragStep(Uint16 x, Uint16 y) {
+    if (GAME != GAME_PLAYING || checked != 1 || moved != 0 || x < 30 || y < 30) return;
+    Uint8 cx = CellOf(x), cy = CellOf(y);
+    if (cx == ckX && cy == ckY) return;
+    moved = MovePH(cx, cy);
+    if (moved != 0) Mix_PlayChannelTimed(-1, wav[0], 0, -1);
+}
+
+void TouchUp() {
+    if (GAME != GAME_PLAYING) return;
+    AllKeyClear();
+    if (checked == 1 && (BL[ckPH].x != (Sint8)sx || BL[ckPH].y != (Sint8)sy)) movePoint++;
+    checked = 0;
+}
+
+void ButtonPress(const SDL_Event &event) {
+    KeyDown(event);
+    if (isIKey) Start();
+    if (isLkey) StagePrevious();
+    if (isRkey) StageNext();
+    if (isHomeKey && GAME == GAME_PLAYING) {
+        done = 1;
+        DrawScreen();
+    }
+}
+
+void DispatchEvent(const SDL_Event &event) {
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        DragStep(event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        TouchDown(event.button.x, event.button.y);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        TouchUp();
+        break;
+    case SDL_JOYBUTTONDOWN:
+        ButtonPress(event);
+        break;
+    case SDL_JOYBUTTONUP:
+        KeyUp(event);
+        break;
+    case SDL_QUIT:
+        // The sounds stay until the loop has ended: motion queued behind this
+        // event may still take a step and play one.
+        done = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+int Init() {
+    printf("\nInit...");
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
+        printf("Unable to init SDL: %s\n", SDL_GetError());
+        return 0;
+    }
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
+        printf("Unable to open audio: %s\n", SDL_GetError());
+        return 0;
+    }
+    LoadSheets();
+    wav[0] = Mix_LoadWAV_RW(SDL_RWFromFile("drag.wav", "rb"), 1);
+    const Sint16 left[4] = {6, 40, 74, 223};
+    for (int i = 0; i < 4; i++) {
+        mRec[i].x = left[i];
+        mRec[i].y = BUTTON_TOP;
+        mRec[i].w = BUTTON_W;
+        mRec[i].h = BUTTON_W;
+    }
+    // No best count yet for any stage, the last one included.
+    memset(bestMove, 99, sizeof bestMove);
+    if (!gameLock) gameLock = SDL_CreateMutex();
+    printf("\nInit Success.");
+    return 1;
+}
+
+void Quit() {
+    SDL_Quit();
+    // The handheld's launcher takes the program's place; on a desktop there is
+    // none and the process simply ends.
+    if (chdir("/usr/gp2x") != 0) {
+    }
+    execl("/usr/gp2x/gp2xmenu", "/usr/gp2x/gp2xmenu", (char *)nullptr);
+}
+
+Uint8 HandleEvent(const SDL_Event &event) {
+    LockGame();
+    DispatchEvent(event);
+    Uint8 stale = frameTimerStale;
+    frameTimerStale = 0;
+    UnlockGame();
+    return stale;
+}
+
+void EventLoop() {
+    SDL_Event event;
+    // done is examined only with the queue empty, so every event already
+    // queued when it is set is still handled. An empty queue is waited on,
+    // not polled again at once, so the loop does not keep a core busy.
+    while (!done) {
+        if (!SDL_WaitEvent(&event)) {
+            SDL_Delay(10); // the wait failed: do not spin on the failure
+            continue;
+        }
+        do {
+            if (HandleEvent(event)) ReplaceFrameTimer();
+        } while (SDL_PollEvent(&event));
+    }
+}
+
+void BeginGame() {
+    LockGame();
+    LoadGame();
+    Start();
+    frameTimerStale = 0; // main installs the first timer itself
+    UnlockGame();
+}
+
+void EndGame() {
+    for (int i = 0; i < 3; i++) {
+        Mix_FreeChunk(wav[i]);
+        wav[i] = nullptr;
+    }
+    LockGame();
+    SaveGame();
+    UnlockGame();
+}
