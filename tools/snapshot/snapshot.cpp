@@ -2,10 +2,11 @@
 // routines (the board, the status line and the maker's mark) and writes the
 // display surface as a PNG.
 //
-//   snapshot ROOM OUT.png [--clear] [--moves N]
+//   snapshot ROOM OUT.png [--clear] [--moves N] [--scale K]
 //
 // ROOM is the room number the player sees, 1 to 263. --moves N shows N moves
-// on the counter. --clear shows the stage-clear screen instead: the golden
+// on the counter. --scale K (1 to 4) enlarges the picture K times, each pixel
+// a K x K square. --clear shows the stage-clear screen instead: the golden
 // case out in the exit opening, the clear recorded (gold frame, best count)
 // and the Stage Clear banner.
 //
@@ -47,24 +48,25 @@ void PutChunk(std::vector<unsigned char> &out, const char *type,
     PutU32(out, (Uint32)crc);
 }
 
-// Writes the surface as an 8-bit RGB PNG (filter 0 on every row).
-bool SavePNG(SDL_Surface *s, const char *path) {
+// Writes the surface as an 8-bit RGB PNG (filter 0 on every row), every pixel
+// repeated k times across and down.
+bool SavePNG(SDL_Surface *s, const char *path, int k) {
     if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0) return false;
     std::vector<unsigned char> raw;
-    raw.reserve((size_t)s->h * (1 + 3 * s->w));
     int bpp = s->format->BytesPerPixel;
     for (int y = 0; y < s->h; y++) {
-        raw.push_back(0);
+        std::vector<unsigned char> line(1, 0);
         const Uint8 *row = (const Uint8 *)s->pixels + y * s->pitch;
         for (int x = 0; x < s->w; x++) {
             Uint32 p = 0;
             memcpy(&p, row + x * bpp, bpp); // little-endian host: the low bytes hold the pixel
             Uint8 r, g, b;
             SDL_GetRGB(p, s->format, &r, &g, &b);
-            raw.push_back(r);
-            raw.push_back(g);
-            raw.push_back(b);
+            for (int i = 0; i < k; i++)
+                line.insert(line.end(), {r, g, b});
         }
+        for (int i = 0; i < k; i++)
+            raw.insert(raw.end(), line.begin(), line.end());
     }
     if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
 
@@ -75,8 +77,8 @@ bool SavePNG(SDL_Surface *s, const char *path) {
 
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<unsigned char> ihdr;
-    PutU32(ihdr, (Uint32)s->w);
-    PutU32(ihdr, (Uint32)s->h);
+    PutU32(ihdr, (Uint32)(s->w * k));
+    PutU32(ihdr, (Uint32)(s->h * k));
     ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, filter 0, no interlace
     PutChunk(png, "IHDR", ihdr);
     PutChunk(png, "IDAT", z);
@@ -89,7 +91,7 @@ bool SavePNG(SDL_Surface *s, const char *path) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: snapshot ROOM OUT.png [--clear] [--moves N]\n"
+    fprintf(stderr, "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--scale K]\n"
                     "  ROOM  room number as shown in the game, 1 to 263\n");
     return 2;
 }
@@ -106,7 +108,7 @@ bool ParseNumber(const char *s, long lo, long hi, long *out) {
 
 int main(int argc, char **argv) {
     if (argc < 3) return Usage();
-    long room = 0, moves = 0;
+    long room = 0, moves = 0, scale = 1;
     bool clear = false;
     if (!ParseNumber(argv[1], 1, STAGE_COUNT, &room)) return Usage();
     const char *out = argv[2];
@@ -115,6 +117,9 @@ int main(int argc, char **argv) {
             clear = true;
         else if (strcmp(argv[i], "--moves") == 0 && i + 1 < argc &&
                  ParseNumber(argv[i + 1], 0, 32767, &moves))
+            i++;
+        else if (strcmp(argv[i], "--scale") == 0 && i + 1 < argc &&
+                 ParseNumber(argv[i + 1], 1, 4, &scale))
             i++;
         else
             return Usage();
@@ -145,7 +150,7 @@ int main(int argc, char **argv) {
     DrawScreen();
     printf("\n");
 
-    if (!SavePNG(cLCD.scr[0], out)) {
+    if (!SavePNG(cLCD.scr[0], out, (int)scale)) {
         fprintf(stderr, "snapshot: cannot write %s\n", out);
         return 1;
     }
