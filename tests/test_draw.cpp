@@ -3,7 +3,10 @@
 // here straight from the sheets, region by region as the layout places them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <unistd.h>
 #include <string>
 
 #include "SDL_image.h"
@@ -194,4 +197,33 @@ TEST_F(Drawing, DrawScreenAddsTheMarkAndAnUndecodableMarkDrawsNothing) {
     Class_Quib bad(0, 0, junk, sizeof junk);
     bad.Put(cLCD.scr[0]);
     EXPECT_EQ(Diff({}), 0);
+}
+
+// The snapshot tool's PNG holds exactly the frame the routines draw here.
+TEST_F(Drawing, SnapshotWritesTheDrawnFrame) {
+    const std::string tool = BINARY_DIR "/tools/snapshot/snapshot";
+    const std::string png = testing::TempDir() + "snapshot_" + std::to_string(getpid()) + ".png";
+    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "snapshot not built";
+    ASSERT_EQ(system((tool + " 2 " + png + " --moves 42 >/dev/null").c_str()), 0);
+    SDL_Surface *shot = IMG_Load(png.c_str());
+    ASSERT_NE(shot, nullptr);
+    ASSERT_EQ(shot->w, 320);
+    ASSERT_EQ(shot->h, 240);
+    currStage = 1, movePoint = 42;
+    InitStage();
+    DrawPan(), DrawBest(), DrawRoomNo(), DrawScore(), DrawScreen();
+    int wrong = 0;
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) {
+            Uint8 r, g, b, sr, sg, sb;
+            SDL_GetRGB(At(cLCD.scr[0], x, y), cLCD.scr[0]->format, &r, &g, &b);
+            Uint8 *p = (Uint8 *)shot->pixels + y * shot->pitch + x * shot->format->BytesPerPixel;
+            Uint32 v = 0;
+            memcpy(&v, p, shot->format->BytesPerPixel);
+            SDL_GetRGB(v, shot->format, &sr, &sg, &sb);
+            wrong += r != sr || g != sg || b != sb;
+        }
+    EXPECT_EQ(wrong, 0);
+    SDL_FreeSurface(shot);
+    remove(png.c_str());
 }
