@@ -25,21 +25,19 @@ namespace {
 const int CELL = 30;
 const Sint16 VARIANT_ROWS = 240; // the cleared frame variant lies below the normal one
 
-bool StageInTable() {
-    return currStage >= 0 && currStage < STAGE_COUNT;
-}
-
 // Frame variant of the current stage: 1 once the stage has been cleared. Any
 // non-zero flag counts as cleared, so a damaged flag cannot point past the
-// cleared variant.
+// cleared variant; a stage index outside the progress tables reads nothing.
 Sint16 Variant() {
-    return StageInTable() && isClear[currStage] != 0 ? 1 : 0;
+    Sint16 s = currStage;
+    return s >= 0 && s < STAGE_COUNT && isClear[s] != 0 ? 1 : 0;
 }
 
-// Best count of the current stage; 99 (no best yet) for a stage outside the
-// table.
+// Best count of the current stage; 99 (no best yet) for an index outside the
+// progress tables.
 Uint8 Best() {
-    return StageInTable() ? bestMove[currStage] : 99;
+    Sint16 s = currStage;
+    return s >= 0 && s < STAGE_COUNT ? bestMove[s] : 99;
 }
 
 // Large digit d (the digit sheet's cell (13d, 0)) at (dx, dy). A digit beyond
