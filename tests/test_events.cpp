@@ -72,6 +72,10 @@ class Events : public ::testing::Test {
         ASSERT_EQ(1, ok);
     }
     static void TearDownTestSuite() {
+        // As Quit does: SDL's threads end before the program's exit handlers
+        // (and the unloading of SDL) run.
+        Mix_CloseAudio();
+        SDL_Quit();
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(0, system(cmd.c_str()));
     }
