@@ -21,7 +21,7 @@ build: deps
 # progress survives rebuilds.
 run: build
 	@mkdir -p "$(DATA_DIR)"
-	@cp assets/drag.wav "$(DATA_DIR)/drag.wav" 2>/dev/null || true
+	@cp assets/drag.wav "$(DATA_DIR)/drag.wav"
 	cd "$(DATA_DIR)" && "$(CURDIR)/$(BUILD)/tombslide"
 
 test: build
