@@ -151,10 +151,22 @@ finish() {
 }
 bytes() { od -An -tu1 -v "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 
+# CPU time (clock ticks) the game has used so far.
+cpu() { awk '{ print $14 + $15 }' "/proc/$GPID/stat"; }
+
 # --- First run: no save.dat, stage 0.
 launch
 grep -q "InitStage" "$WORK/run.log" || fail "stage 0 was not laid out"
 shot "$WORK/stage0.png"
+
+# Left alone, the game waits for events instead of polling for them: over
+# two idle seconds it uses well under half a core (ten frames a second).
+t0=$(cpu)
+sleep 2
+used=$(($(cpu) - t0))
+hz=$(getconf CLK_TCK)
+echo "idle: $used of $((2 * hz)) clock ticks"
+[ "$used" -lt "$hz" ] || fail "the idle game kept the processor busy ($used ticks in 2 s)"
 
 drag 0 5 3 5 # bottom triple right
 drag 2 4 2 5 # column-2 triple down
