@@ -154,6 +154,7 @@ int Init() {
 }
 
 void Quit() {
+    StopFrameTimer();
     SDL_Quit();
     // The handheld's launcher takes the program's place; on a desktop there is
     // none and the process simply ends.

@@ -19,6 +19,7 @@
 
 SDL_mutex *gameLock = nullptr;
 Uint8 frameTimerStale = 0;
+Uint8 frameTimerOff = 0;
 
 void LockGame() {
     if (!gameLock) gameLock = SDL_CreateMutex();
@@ -112,8 +113,22 @@ static void Tick() {
     DrawScreen();
 }
 
+// Shutting SDL down closes the display before it stops the timers (under
+// SDL 2 at least), so a tick must not be left drawing into a display that is
+// being torn down. Once this has returned, no tick draws again: any tick in
+// progress has finished (it held the lock), and later ones find the flag.
+void StopFrameTimer() {
+    LockGame();
+    frameTimerOff = 1;
+    UnlockGame();
+}
+
 Uint32 DrawSet(Uint32 interval, void *) {
     LockGame();
+    if (frameTimerOff) {
+        UnlockGame();
+        return 0; // ends this timer
+    }
     Tick();
     // A stage this tick started keeps this timer (see the top of the file).
     frameTimerStale = 0;

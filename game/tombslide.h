@@ -119,6 +119,11 @@ void UnlockGame();
 extern Uint8 frameTimerStale;
 void ReplaceFrameTimer();
 
+// Set for good by StopFrameTimer: from then on a tick draws nothing and ends
+// its timer. Quit sets it before SDL shuts down.
+extern Uint8 frameTimerOff;
+void StopFrameTimer();
+
 // ---------------------------------------------------------------------------
 // Drawing (draw.cpp)
 

@@ -217,4 +217,18 @@ TEST_F(Flow, TheLastStagesPauseNeverEndsByItself) {
     EXPECT_EQ(GAME_CLEARPAUSE, GAME);
 }
 
+TEST_F(Flow, AfterTheStopATickDrawsNothingAndEndsItsTimer) {
+    StopFrameTimer();
+    isFirst = 1;
+    Blank();
+    Pixels blank = Display();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0u, DrawSet(FRAME_PERIOD, nullptr));
+    fflush(stdout);
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(0, Differ(blank, Display(), 0, 240));
+    EXPECT_EQ(1, isFirst);
+    frameTimerOff = 0; // for the tests after this one
+}
+
 } // namespace
