@@ -150,6 +150,28 @@ TEST_F(Events, InitSetsUpButtonsSoundAndBests) {
     EXPECT_NE(nullptr, gameLock);
 }
 
+// The committed step sound is the generator's output, in the mixer's format.
+TEST(StepSound, IsOursShortAndInTheMixersFormat) {
+    std::vector<char> w = ReadFile(ASSETS_DIR "/drag.wav");
+    ASSERT_GT(w.size(), 44u);
+    auto u16 = [&w](int at) { return (Uint8)w[at] | (Uint8)w[at + 1] << 8; };
+    auto u32 = [&](int at) { return (Uint32)u16(at) | (Uint32)u16(at + 2) << 16; };
+    EXPECT_EQ(0, memcmp(w.data(), "RIFF", 4));
+    EXPECT_EQ(1, u16(20));      // PCM
+    EXPECT_EQ(2, u16(22));      // stereo
+    EXPECT_EQ(22050u, u32(24)); // Hz
+    EXPECT_EQ(16, u16(34));     // bits
+    double seconds = u32(40) / (22050.0 * 4);
+    EXPECT_GT(seconds, 0.05);
+    EXPECT_LT(seconds, 0.5);
+    const std::string gen = BINARY_DIR "/tools/soundgen/soundgen";
+    if (access(gen.c_str(), X_OK) != 0) GTEST_SKIP() << "soundgen not built";
+    const std::string out = "/tmp/tombslide-drag-" + std::to_string(getpid()) + ".wav";
+    ASSERT_EQ(0, system((gen + " " + out).c_str()));
+    EXPECT_EQ(w, ReadFile(out));
+    remove(out.c_str());
+}
+
 TEST_F(Events, StartUpWithoutAndWithSaveFile) {
     // Without save.dat: stage 0 laid out afresh.
     testing::internal::CaptureStdout();

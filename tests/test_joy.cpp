@@ -14,32 +14,12 @@ namespace {
 Uint8 *const FLAGS[10] = {&isAkey, &isBkey,    &isXkey, &isYkey,  &isLkey,
                           &isRkey, &isHomeKey, &isIKey, &isIIKey, &isTactKey};
 
-// The flag each button number drives, as an index into FLAGS; -1 for none.
+// The flag each button number drives, as an index into FLAGS; -1 for none:
+// A, X, B, Y, L, R, Home, -, I, II, six unused numbers, Tact.
+const int FLAG_OF[17] = {0, 2, 1, 3, 4, 5, 6, -1, 7, 8, -1, -1, -1, -1, -1, -1, 9};
+
 int Expected(int button) {
-    switch (button) {
-    case 0:
-        return 0; // A
-    case 1:
-        return 2; // X
-    case 2:
-        return 1; // B
-    case 3:
-        return 3; // Y
-    case 4:
-        return 4; // L
-    case 5:
-        return 5; // R
-    case 6:
-        return 6; // Home
-    case 8:
-        return 7; // I
-    case 9:
-        return 8; // II
-    case 16:
-        return 9; // Tact
-    default:
-        return -1;
-    }
+    return button < 17 ? FLAG_OF[button] : -1;
 }
 
 SDL_Event Button(Uint8 type, int button, int which = 0) {
