@@ -16,8 +16,10 @@
 //   little-endian), the last stage's cleared flag and best count.
 // A file that needs no extension is written without one.
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <unistd.h>
 
@@ -36,8 +38,8 @@ const int EXT_SIZE = 10;
 const char EXT_TAG[4] = {'T', 'S', 'X', '1'};
 const int LAST = STAGE_COUNT - 1; // the stage with no place in the plain tables
 const Uint32 SCORE_MAX = 9999999; // seven digits
-// Longest file a count byte can describe, plus one byte to notice more.
-const int READ_MAX = PLAIN_FIXED + BLOCK_SIZE * 255 + EXT_SIZE + 1;
+// Longest file the game writes.
+const int SAVE_MAX = PLAIN_FIXED + BLOCK_SIZE * MAX_BLOCKS + EXT_SIZE;
 
 // Width, height of each block kind, indexed by type.
 const Uint8 KIND_W[5] = {2, 1, 1, 3, 2};
@@ -74,14 +76,15 @@ int Encode(Uint8 *out) {
     int n = 0;
     out[n++] = (Uint8)(currStage & 0xFF);
     out[n++] = (Uint8)(movePoint & 0xFF);
-    out[n++] = mxPH;
+    const Uint8 count = mxPH > MAX_BLOCKS ? MAX_BLOCKS : mxPH; // never past the table
+    out[n++] = count;
     // Never more than seven digits, whatever the score holds.
     Uint32 s = score > SCORE_MAX ? SCORE_MAX : score;
     char digits[8];
     snprintf(digits, sizeof digits, "%07u", (unsigned)s);
     memcpy(out + n, digits, 7);
     n += 7;
-    for (int i = 0; i < mxPH && i < MAX_BLOCKS; i++) {
+    for (int i = 0; i < count; i++) {
         out[n++] = (Uint8)BL[i].x;
         out[n++] = (Uint8)BL[i].y;
         out[n++] = BL[i].w;
@@ -235,7 +238,7 @@ void KeepDamaged(const Uint8 *data, int len) {
 } // namespace
 
 Uint8 SaveGame() {
-    static Uint8 out[READ_MAX];
+    static Uint8 out[SAVE_MAX];
     int len = Encode(out);
     // The old file stays until the new one is safely on disk beside it.
     if (!WriteWhole(SAVE_TEMP, out, len)) {
@@ -259,8 +262,12 @@ Uint8 LoadGame() {
         if (errno != ENOENT) printf("Unable to load save.dat: %s\n", strerror(errno));
         return 0;
     }
-    static Uint8 in[READ_MAX];
-    int len = (int)fread(in, 1, sizeof in, fp);
+    // The whole file, however long, so that a damaged one is kept whole.
+    std::vector<Uint8> in;
+    Uint8 chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, fp)) > 0)
+        in.insert(in.end(), chunk, chunk + got);
     bool readFailed = ferror(fp) != 0;
     int err = errno;
     fclose(fp);
@@ -268,13 +275,15 @@ Uint8 LoadGame() {
         printf("Unable to load save.dat: %s\n", strerror(err));
         return 0;
     }
+    // Any length beyond what the layout allows is simply wrong.
+    const int len = in.size() > (size_t)INT_MAX ? INT_MAX : (int)in.size();
 
     static SaveData d;
     char why[128] = "";
-    Verdict v = Decode(in, len, d, why, sizeof why);
+    Verdict v = Decode(in.data(), len, d, why, sizeof why);
     if (v != LOAD_ALL) {
         printf("Unable to load save.dat: %s\n", why);
-        KeepDamaged(in, len);
+        KeepDamaged(in.data(), (int)in.size());
     }
     if (v == LOAD_NOTHING) return 0;
 

@@ -259,6 +259,9 @@ std::vector<Damage> Damages() {
     ext[0] = 300 & 255;
     ext.insert(ext.end(), rec.begin(), rec.end());
     d.push_back({"stage index 300", ext, true, 0});
+    Bytes huge = good;
+    huge.resize(100000, 7);
+    d.push_back({"far too long", huge, false, 0});
     d.push_back({"bad extension tag", WithByte(ext, 559, 'X'), false, 0});
     Bytes flag = ext;
     flag[0] = 7;
