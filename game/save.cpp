@@ -214,11 +214,10 @@ Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) 
 
 // Writes len bytes to path whole: every write, the flush to disk and the close
 // checked. Returns 0 with errno set on failure.
-bool WriteWhole(const char *path, const Uint8 *data, int len) {
+bool WriteWhole(const char *path, const Uint8 *data, size_t len) {
     FILE *fp = fopen(path, "wb");
     if (!fp) return false;
-    bool ok = fwrite(data, 1, (size_t)len, fp) == (size_t)len && fflush(fp) == 0 &&
-              fsync(fileno(fp)) == 0;
+    bool ok = fwrite(data, 1, len, fp) == len && fflush(fp) == 0 && fsync(fileno(fp)) == 0;
     int err = errno;
     if (fclose(fp) != 0 && ok) {
         ok = false;
@@ -230,7 +229,7 @@ bool WriteWhole(const char *path, const Uint8 *data, int len) {
 
 // Keeps a file that could not be loaded beside save.dat, so nothing is lost
 // when the next save replaces it.
-void KeepDamaged(const Uint8 *data, int len) {
+void KeepDamaged(const Uint8 *data, size_t len) {
     if (!WriteWhole(SAVE_BAD, data, len))
         printf("Unable to write %s: %s\n", SAVE_BAD, strerror(errno));
 }
@@ -241,7 +240,7 @@ Uint8 SaveGame() {
     static Uint8 out[SAVE_MAX];
     int len = Encode(out);
     // The old file stays until the new one is safely on disk beside it.
-    if (!WriteWhole(SAVE_TEMP, out, len)) {
+    if (!WriteWhole(SAVE_TEMP, out, (size_t)len)) {
         printf("Unable to write save.dat: %s\n", strerror(errno));
         remove(SAVE_TEMP);
         return 0;
@@ -283,7 +282,7 @@ Uint8 LoadGame() {
     Verdict v = Decode(in.data(), len, d, why, sizeof why);
     if (v != LOAD_ALL) {
         printf("Unable to load save.dat: %s\n", why);
-        KeepDamaged(in.data(), (int)in.size());
+        KeepDamaged(in.data(), in.size());
     }
     if (v == LOAD_NOTHING) return 0;
 
