@@ -33,6 +33,8 @@ void UnlockGame() {
 // Main thread only, without the game lock.
 void ReplaceFrameTimer() {
     if (!gameLock) gameLock = SDL_CreateMutex(); // before any tick can want it
+    // No timer yet on the first start; the 1.2 layer over SDL 2 would not
+    // survive being asked to remove a null one.
     if (tmFrame) SDL_RemoveTimer(tmFrame);
     tmFrame = SDL_AddTimer(FRAME_PERIOD, DrawSet, nullptr);
 }
