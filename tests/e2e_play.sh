@@ -51,17 +51,15 @@ set -e
 grep -q "Unable to open audio: " "$WORK/noaudio/out.txt" || fail "no audio message"
 [ ! -e "$WORK/noaudio/save.dat" ] || fail "failed start-up wrote save.dat"
 
-# --- The display.
-D=""
-for n in $(seq 57 99); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then D=$n; break; fi
-done
-[ -n "$D" ] || fail "no free X display number"
-Xvfb ":$D" -screen 0 320x240x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+# --- The display. Xvfb picks a free display number itself and writes it to
+# the given descriptor once it is ready to take clients.
+Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XPID=$!
+for _ in $(seq 100); do grep -q '[0-9]' "$WORK/display" 2>/dev/null && break; sleep 0.05; done
+D=$(tr -dc '0-9' <"$WORK/display")
+[ -n "$D" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
 export DISPLAY=":$D"
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no display :$D"
 
 export SDL_AUDIODRIVER=dummy
 export SDL_MOUSE_RELATIVE_MODE_WARP=1
