@@ -153,6 +153,9 @@ int Init() {
     return 1;
 }
 
+// The handheld's launcher, which takes the program's place when it ends.
+static const char LAUNCHER[] = "/usr/gp2x/gp2xmenu";
+
 void Quit() {
     StopFrameTimer();
     SDL_Quit();
@@ -160,8 +163,10 @@ void Quit() {
     // none and the process simply ends.
     if (chdir("/usr/gp2x") != 0) {
     }
-    execl("/usr/gp2x/gp2xmenu", "/usr/gp2x/gp2xmenu", (char *)nullptr);
+    execl(LAUNCHER, LAUNCHER, (char *)nullptr);
 }
+
+Uint8 OnHandheld() { return access(LAUNCHER, X_OK) == 0 ? 1 : 0; }
 
 Uint8 HandleEvent(const SDL_Event &event) {
     LockGame();

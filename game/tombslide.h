@@ -160,6 +160,8 @@ extern Uint8 sx, sy;
 
 int Init();
 void Quit();
+// 1 on the handheld, where its launcher is installed.
+Uint8 OnHandheld();
 
 // Handles one event under the game lock. Returns 1 when it started a stage,
 // so that the caller replaces the frame timer once the lock is released.

@@ -6,15 +6,13 @@
 # then starts again and looks for the resumed board. Also checks that a game
 # whose audio cannot open says so and ends with status 1.
 #
-# The pointer: the game hides the cursor in a full-screen mode, which the
-# SDL 1.2 layer over SDL 2 turns into relative mouse mode; under Xvfb the raw
-# motion that mode listens to never comes from xdotool. With
-# SDL_MOUSE_RELATIVE_MODE_WARP=1 SDL 2 keeps the pointer at the window's
-# centre and reports each move's distance from there instead, so this script
-# drives the pen with relative moves and keeps track of where it is. The
-# game's pen starts where the pointer stood when the cursor was hidden; the
-# script first pushes it into the top-left corner, where the game holds it at
-# (0, 0). Full screen itself needs nothing under Xvfb.
+# The pointer: the script drives the pen with relative moves and keeps track
+# of where it is, first pushing it into the top-left corner, (0, 0). This
+# works whether the game sees the pointer directly (a desktop, where the game
+# leaves it visible) or, with SDL_MOUSE_RELATIVE_MODE_WARP=1, through the
+# relative mouse mode that SDL 1.2 over SDL 2 uses for a hidden cursor in a
+# full-screen mode (the handheld's set-up). Full screen itself needs nothing
+# under Xvfb.
 set -euo pipefail
 
 GAME=$(realpath "$1")
