@@ -1,0 +1,250 @@
+// The stage catalogue against its invariants, checked with the optimal solver, and the
+// solver itself on layouts whose answers are known.
+#include "tombslide.h"
+#include "solver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+const Uint8 FIRST_STAGE[36] = {21, 22, 23, 0, 0, 31, 0, 0, 0,  0, 0, 32, 51, 52, 31, 0, 0, 33,
+                               0,  0,  32, 0, 0, 0,  0, 0, 33, 0, 0, 0,  21, 22, 23, 0, 0, 0};
+const Uint8 SECOND_STAGE[36] = {11, 11, 1,  2,  0,  0,  12, 12, 11, 11, 0,  0,
+                                51, 52, 12, 12, 0,  11, 0,  0,  1,  2,  11, 12,
+                                0,  0,  0,  0,  12, 11, 0,  0,  21, 22, 23, 12};
+
+// Builds a layout from six rows of cell codes.
+struct Rows {
+    uint8_t cell[36];
+};
+Rows Layout(std::initializer_list<int> codes) {
+    Rows r;
+    int i = 0;
+    for (int c : codes)
+        r.cell[i++] = (uint8_t)c;
+    EXPECT_EQ(i, 36);
+    return r;
+}
+
+// ---- the solver on known layouts -------------------------------------------------------
+
+TEST(Solver, GivenStagesTakeSevenAndFiveMoves) {
+    EXPECT_EQ(SolveLayout(FIRST_STAGE), 7);
+    EXPECT_EQ(SolveLayout(SECOND_STAGE), 5);
+}
+
+TEST(Solver, FreeExitRowTakesOneMoveFromAnyColumn) {
+    for (int x = 0; x <= 4; x++) {
+        Rows r = Layout({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+        r.cell[12 + x] = 51;
+        r.cell[13 + x] = 52;
+        EXPECT_EQ(SolveLayout(r.cell), 1) << "target at column " << x;
+    }
+}
+
+TEST(Solver, SlideOfAnyDistanceCountsOnce) {
+    // The vertical triple must go three cells down in one slide.
+    Rows r = Layout({0, 0, 0, 0, 31, 0, 0, 0, 0, 0, 32, 0, 51, 52, 0, 0, 33, 0,
+                     0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0,  0, 0,  0,  0, 0, 0,  0});
+    EXPECT_EQ(SolveLayout(r.cell), 2);
+}
+
+TEST(Solver, BlockerBehindBlockerCountsBothSlides) {
+    // The pair in column 3 is held above by a pair on row 0 and below by a pair on row 4;
+    // either one moves away first, then the pair in column 3: two slides and the drag out.
+    Rows r = Layout({0, 0, 0, 1, 2, 0, 0, 0, 0, 11, 0, 0, 51, 52, 0, 12, 0, 0,
+                     0, 0, 0, 0, 0, 0, 0, 0, 1, 2,  0, 0, 0,  0,  0, 0,  0, 0});
+    EXPECT_EQ(SolveLayout(r.cell), 3);
+}
+
+TEST(Solver, JammedColumnCannotBeSolved) {
+    // Two vertical triples fill column 3, so the exit row stays blocked for ever.
+    Rows r = Layout({0, 0, 0, 31, 0, 0, 0, 0, 0, 32, 0, 0, 51, 52, 0, 33, 0, 0,
+                     0, 0, 0, 31, 0, 0, 0, 0, 0, 32, 0, 0, 0,  0,  0, 33, 0, 0});
+    EXPECT_EQ(SolveLayout(r.cell), -1);
+}
+
+TEST(Solver, MalformedLayoutsAreRefused) {
+    SolverBoard b;
+    uint64_t s;
+    std::string why;
+    Rows ok = Layout({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 51, 52, 0, 0, 0, 0,
+                      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,  0, 0, 0, 0});
+    EXPECT_EQ(ReadLayout(ok.cell, &b, &s, &why), 1);
+    Rows r = ok;
+    r.cell[13] = 0; // target without its second cell
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    r = ok;
+    r.cell[30] = 22; // continuation without a head
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    r = ok;
+    r.cell[4] = 21; // horizontal triple running off the right edge
+    r.cell[5] = 22;
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    r = ok;
+    r.cell[33] = 31; // vertical triple running off the bottom
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    r = ok;
+    r.cell[0] = 51; // a second target
+    r.cell[1] = 52;
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    r = ok;
+    r.cell[7] = 40; // a code that is no cell code
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    r = ok;
+    r.cell[12] = 0; // no target at all
+    r.cell[13] = 0;
+    EXPECT_EQ(ReadLayout(r.cell, &b, &s, &why), 0);
+    EXPECT_EQ(SolveLayout(r.cell), -1);
+}
+
+TEST(Solver, LayoutRoundTripsThroughTheBoard) {
+    SolverBoard b;
+    uint64_t s;
+    ASSERT_EQ(ReadLayout(SECOND_STAGE, &b, &s, nullptr), 1);
+    EXPECT_EQ(b.count, 11);
+    uint8_t back[36];
+    WriteLayout(&b, s, back);
+    EXPECT_EQ(memcmp(back, SECOND_STAGE, 36), 0);
+}
+
+// ---- the committed catalogue ------------------------------------------------------------
+
+bool IsCellCode(Uint8 c) {
+    static const Uint8 codes[13] = {0, 1, 2, 11, 12, 21, 22, 23, 31, 32, 33, 51, 52};
+    for (Uint8 k : codes)
+        if (k == c) return true;
+    return false;
+}
+
+TEST(Catalogue, FirstTwoStagesAreTheGivenOnes) {
+    EXPECT_EQ(memcmp(_STAGE[0].data, FIRST_STAGE, 36), 0);
+    EXPECT_EQ(memcmp(_STAGE[1].data, SECOND_STAGE, 36), 0);
+}
+
+TEST(Catalogue, EveryStageIsWellFormedWithItsTargetOnTheExitRow) {
+    int columns[6] = {0};
+    for (int i = 0; i < STAGE_COUNT; i++) {
+        const Uint8 *d = _STAGE[i].data;
+        for (int c = 0; c < 36; c++)
+            EXPECT_TRUE(IsCellCode(d[c])) << "stage " << i << " cell " << c;
+        SolverBoard b;
+        uint64_t s;
+        std::string why;
+        ASSERT_EQ(ReadLayout(d, &b, &s, &why), 1) << "stage " << i << ": " << why;
+        const SolverBlock &t = b.block[b.target];
+        EXPECT_EQ(t.line, 2) << "stage " << i;
+        int tx = StatePos(s, b.target);
+        columns[tx]++;
+        // Nothing horizontal may sit on the exit row right of the target.
+        for (int k = 0; k < b.count; k++)
+            if (k != b.target && b.block[k].horiz && b.block[k].line == 2) {
+                EXPECT_LT(StatePos(s, k), tx) << "stage " << i;
+            }
+    }
+    EXPECT_EQ(columns[0], 151);
+    EXPECT_EQ(columns[1], 100);
+    EXPECT_EQ(columns[2], 6);
+    EXPECT_EQ(columns[3], 6);
+    EXPECT_EQ(columns[4] + columns[5], 0);
+}
+
+TEST(Catalogue, BlockCountsAndKindTotalsAreExact) {
+    int byCount[21] = {0};
+    int kinds[5] = {0};
+    for (int i = 0; i < STAGE_COUNT; i++) {
+        SolverBoard b;
+        uint64_t s;
+        ASSERT_EQ(ReadLayout(_STAGE[i].data, &b, &s, nullptr), 1) << "stage " << i;
+        byCount[b.count]++;
+        for (int k = 0; k < b.count; k++)
+            kinds[b.block[k].type]++;
+    }
+    const int want[15] = {0, 0, 0, 0, 0, 1, 1, 3, 42, 30, 36, 44, 46, 58, 2};
+    for (int n = 0; n <= 20; n++)
+        EXPECT_EQ(byCount[n], n < 15 ? want[n] : 0) << n << " blocks";
+    EXPECT_EQ(kinds[TYPE_TARGET], 263);
+    EXPECT_EQ(kinds[TYPE_VTRIPLE], 435);
+    EXPECT_EQ(kinds[TYPE_VPAIR], 973);
+    EXPECT_EQ(kinds[TYPE_HTRIPLE], 342);
+    EXPECT_EQ(kinds[TYPE_HPAIR], 803);
+}
+
+TEST(Catalogue, LayoutsAreDistinct) {
+    std::set<std::string> seen;
+    for (int i = 0; i < STAGE_COUNT; i++)
+        EXPECT_TRUE(seen.insert(std::string((const char *)_STAGE[i].data, 36)).second)
+            << "stage " << i << " repeats an earlier one";
+}
+
+// Optimal lengths, solved once for the tests below.
+const int *Lengths() {
+    static int moves[STAGE_COUNT];
+    static bool done = false;
+    if (!done) {
+        for (int i = 0; i < STAGE_COUNT; i++)
+            moves[i] = SolveLayout(_STAGE[i].data);
+        done = true;
+    }
+    return moves;
+}
+
+TEST(Catalogue, EveryStageSolvesInFiveToFiftyOneMoves) {
+    const int *moves = Lengths();
+    for (int i = 0; i < STAGE_COUNT; i++) {
+        EXPECT_GE(moves[i], 5) << "stage " << i;
+        EXPECT_LE(moves[i], 51) << "stage " << i;
+    }
+}
+
+TEST(Catalogue, DifficultyRampsUp) {
+    const int *moves = Lengths();
+    int hardest = 0;
+    for (int i = 0; i < STAGE_COUNT; i++)
+        hardest = std::max(hardest, moves[i]);
+    for (int i = 0; i < 20; i++)
+        EXPECT_LE(moves[i], 12) << "stage " << i << " is no warm-up";
+    EXPECT_EQ(moves[STAGE_COUNT - 1], hardest);
+    // Each tenth of the catalogue is on average harder than the one before.
+    double last = 0;
+    for (int part = 0; part < 10; part++) {
+        int from = part * STAGE_COUNT / 10, to = (part + 1) * STAGE_COUNT / 10;
+        double sum = 0;
+        for (int i = from; i < to; i++)
+            sum += moves[i];
+        EXPECT_GT(sum / (to - from), last) << "tenth " << part;
+        last = sum / (to - from);
+    }
+}
+
+TEST(Catalogue, SourceCommentsMatchTheStages) {
+    // Each line of the generated file states the stage's length and block count.
+    FILE *f = fopen(SOURCE_DIR "/game/stages.inc", "r");
+    ASSERT_NE(f, nullptr);
+    const int *moves = Lengths();
+    char line[512];
+    int i = 0;
+    while (fgets(line, sizeof line, f)) {
+        ASSERT_LT(i, STAGE_COUNT);
+        const char *c = strstr(line, "// ");
+        ASSERT_NE(c, nullptr) << "line " << i + 1;
+        int m = -1, n = -1;
+        ASSERT_EQ(sscanf(c, "// %d moves, %d blocks", &m, &n), 2) << "line " << i + 1;
+        SolverBoard b;
+        uint64_t s;
+        ASSERT_EQ(ReadLayout(_STAGE[i].data, &b, &s, nullptr), 1);
+        EXPECT_EQ(m, moves[i]) << "line " << i + 1;
+        EXPECT_EQ(n, b.count) << "line " << i + 1;
+        i++;
+    }
+    fclose(f);
+    EXPECT_EQ(i, STAGE_COUNT);
+}
+
+} // namespace
