@@ -26,7 +26,10 @@
 #include <thread>
 
 const int STAGE_COUNT = 263;
-const int POOL_MOVES = 40;
+const int POOL_MOVES = 40;       // pool entries for the last stages
+const int MID_POOL_MOVES = 26;   // pool entries for the upper middle of the catalogue
+const int MID_POOL_CAP = 40;     // kept per length in the upper middle
+const int MID_PER_LENGTH = 4;    // stages per length taken from the upper middle
 const int CHILDREN = 16;         // children per island and round of the pool search
 const int ISLAND_PATIENCE = 120; // rounds without progress before an island starts afresh
 
@@ -259,6 +262,8 @@ static int SetFits(const BlockSet &s) {
 }
 
 const size_t SET_LIMIT = 150000;
+// Stages of this many blocks or more are searched over block sets.
+const int SET_SEARCH_BLOCKS = 11;
 
 // Adds one pool entry per cluster of the set that holds a position of 40 moves or more.
 // Adds pool entries for every cluster of the set that holds a position of 40 moves or more:
@@ -435,6 +440,30 @@ static void MakeChild(long round, int i, int k, SetSpace *sp, Child *c) {
     if (c->obj < 0) return;
     c->setKey = SetKey(set);
     CollectPool(*sp, &c->found);
+    // The set's farthest placement also serves the upper middle of the catalogue.
+    int moves = c->obj + 1;
+    int col = TargetColumn(c->far);
+    if (moves >= MID_POOL_MOVES && moves < POOL_MOVES && col < 2) {
+        Cluster cl;
+        if (EvaluateLayout(c->far, &cl)) {
+            PoolEntry e;
+            e.moves = moves;
+            memcpy(e.layout, c->far, 36);
+            c->found.push_back(std::make_pair(cl.key + 'm', e));
+        }
+    }
+}
+
+// Keeps at most MID_POOL_CAP upper-middle entries per length, those of the smallest keys.
+static void PrunePool() {
+    int count[POOL_MOVES] = {0};
+    for (auto it = pool.begin(); it != pool.end();) {
+        int m = it->second.moves;
+        if (it->first[36] == 'm' && m < POOL_MOVES && ++count[m] > MID_POOL_CAP)
+            it = pool.erase(it);
+        else
+            ++it;
+    }
 }
 
 static void RunPool(double start) {
@@ -478,6 +507,7 @@ static void RunPool(double start) {
                 is.elites.push_back(e);
             }
             SortElites(&is);
+            PrunePool();
             if (is.elites.front().obj > is.best) {
                 is.best = is.elites.front().obj;
                 is.lastGain = poolRound;
@@ -488,13 +518,14 @@ static void RunPool(double start) {
         }
         double now = Now();
         if (now - lastReport > 10 || poolRound + 1 == par.poolRounds) {
-            int top = 0, hard = 0;
+            int top = 0, hard = 0, top48 = 0;
             for (auto &p : pool) {
                 top = std::max(top, p.second.moves);
-                hard += p.second.moves >= 48;
+                hard += p.second.moves >= POOL_MOVES;
+                top48 += p.second.moves >= 48;
             }
-            printf("pool: round %ld/%ld, %zu entries of 40+ moves, %d of 48+, best %d, islands",
-                   poolRound + 1, par.poolRounds, pool.size(), hard, top);
+            printf("pool: round %ld/%ld, %zu entries, %d of 40+ moves, %d of 48+, best %d, islands",
+                   poolRound + 1, par.poolRounds, pool.size(), hard, top48, top);
             for (auto &is : islands)
                 printf(" %d", is.elites.front().obj + 1);
             printf(", %.0f s\n", elapsedBefore + now - start);
@@ -577,7 +608,7 @@ static void Plan() {
         });
     std::vector<Stage> hard;
     for (auto &c : cand) {
-        if ((int)hard.size() == par.hard) break;
+        if ((int)hard.size() == par.hard || c.second.moves < POOL_MOVES) break;
         Stage s;
         memcpy(s.layout, c.second.layout, 36);
         s.blocks = CountBlocks(s.layout, s.kinds);
@@ -605,16 +636,50 @@ static void Plan() {
     int firstHard = STAGE_COUNT - (int)hard.size();
     for (size_t k = 0; k < hard.size(); k++)
         stages[firstHard + k] = hard[k];
-    int midTop = hard.empty() ? 39 : std::min(39, hard.front().moves - 1);
-    if (!hard.empty())
-        for (auto &h : hard)
-            midTop = std::min(midTop, h.moves - 1);
+    int midTop = POOL_MOVES - 1;
+    for (auto &h : hard)
+        midTop = std::min(midTop, h.moves - 1);
+
+    // The upper middle: a few pool entries of each length below the hard stages.
+    std::vector<Stage> upper;
+    int searchTop = midTop;
+    for (int len = midTop; len >= MID_POOL_MOVES; len--) {
+        int taken = 0;
+        for (auto &c : pool) {
+            if (taken == MID_PER_LENGTH) break;
+            if (c.second.moves != len) continue;
+            Stage s;
+            memcpy(s.layout, c.second.layout, 36);
+            s.blocks = CountBlocks(s.layout, s.kinds);
+            s.col = TargetColumn(s.layout);
+            std::string cluster = c.first.substr(0, 36);
+            bool fits = blockLeft[s.blocks] > 0 && colLeft[s.col] > 0 && !usedKeys.count(cluster);
+            for (int k = 0; k < 5; k++)
+                fits = fits && kindLeft[k] >= s.kinds[k];
+            if (!fits) continue;
+            blockLeft[s.blocks]--;
+            colLeft[s.col]--;
+            for (int k = 0; k < 5; k++)
+                kindLeft[k] -= s.kinds[k];
+            s.moves = s.want = len;
+            s.key = cluster;
+            s.planned = s.done = 1;
+            usedKeys.insert(cluster);
+            upper.push_back(s);
+            taken++;
+        }
+        if (taken == MID_PER_LENGTH) searchTop = len - 1;
+    }
+    int firstUpper = firstHard - (int)upper.size();
+    for (size_t k = 0; k < upper.size(); k++)
+        stages[firstUpper + k] = upper[k];
+    midTop = searchTop;
 
     // The other stages: block counts in rising order, each count with a range of intended
     // lengths that such boards reach readily; the stages are put in order of length only when
     // the catalogue is written.
     std::vector<int> open;
-    for (int i = 2; i < firstHard; i++)
+    for (int i = 2; i < firstUpper; i++)
         open.push_back(i);
     int n = (int)open.size();
     std::vector<int> counts;
@@ -625,8 +690,8 @@ static void Plan() {
         fprintf(stderr, "plan: %zu block counts for %d stages\n", counts.size(), n);
         exit(3);
     }
-    static const int lowest[15] = {0, 0, 0, 0, 0, 5, 5, 5, 6, 10, 14, 18, 22, 28, 30};
-    static const int highest[15] = {0, 0, 0, 0, 0, 9, 9, 9, 14, 16, 20, 26, 32, 39, 38};
+    static const int lowest[15] = {0, 0, 0, 0, 0, 5, 5, 5, 6, 10, 14, 17, 19, 21, 22};
+    static const int highest[15] = {0, 0, 0, 0, 0, 9, 9, 9, 14, 16, 20, 24, 27, 32, 30};
     for (int j = 0; j < n; j++) {
         Stage &s = stages[open[j]];
         int b = counts[j], first = j, last = j;
@@ -731,6 +796,97 @@ static int SearchStage(Stage *s, int slot, int attempt, const std::set<std::stri
     }
 }
 
+// Farthest placement of a set with the target head in column col, or -1.
+static int SetFarthest(const SetSpace &sp, int col) {
+    int best = -1, t = sp.board.target;
+    for (size_t i = 0; i < sp.states.size(); i++)
+        if (StatePos(sp.states[i], t) == col && sp.dist[i] > best) best = sp.dist[i];
+    return best;
+}
+
+// Picks a stage from a set whose placements reach distance d with the target head in column
+// col: the first such placement (in order of state) whose cluster is still unused, preferring
+// a cluster whose farthest position is exactly d.
+static int PickFromSet(const SetSpace &sp, int col, int d, const std::set<std::string> &used,
+                       Stage *s) {
+    std::vector<uint64_t> cand;
+    int t = sp.board.target;
+    for (size_t i = 0; i < sp.states.size(); i++)
+        if (StatePos(sp.states[i], t) == col && sp.dist[i] == d) cand.push_back(sp.states[i]);
+    std::sort(cand.begin(), cand.end());
+    Cluster cl;
+    bool haveFallback = false;
+    for (size_t k = 0; k < cand.size() && k < 24; k++) {
+        uint8_t g[36];
+        WriteLayout(&sp.board, cand[k], g);
+        if (!EvaluateLayout(g, &cl) || used.count(cl.key)) continue;
+        if (cl.best[col] == d) {
+            WriteLayout(&cl.board, cl.bestState[col], s->layout);
+            s->key = cl.key;
+            s->moves = d + 1;
+            return 1;
+        }
+        if (!haveFallback) {
+            memcpy(s->layout, g, 36);
+            s->key = cl.key;
+            s->moves = d + 1;
+            haveFallback = true;
+        }
+    }
+    return haveFallback;
+}
+
+// The search for the denser stages works on block sets with the stage's mix: every
+// placement of a set is explored at once, and a mutation moves one block to another line.
+static int SearchStageBySet(Stage *s, int slot, int attempt, const std::set<std::string> &used) {
+    Rng r = RandSeed(par.seed, 200000 + (uint64_t)slot * 64 + attempt);
+    SetSpace sp, trial;
+    int want = s->want - 1;
+    for (int restart = 0;; restart++) {
+        if (restart > 0 && restart % 4 == 0 && want > 4) want--;
+        uint8_t g[36];
+        if (!RandomLayout(g, s->col, s->kinds, &r)) continue;
+        BlockSet cur = LayoutSet(g);
+        if (!SetFits(cur) || !EvaluateSet(cur, &sp, SET_LIMIT)) continue;
+        int best = SetFarthest(sp, s->col), gap = Gap(best, want);
+        int tried = 0;
+        for (int it = 0; it < 200; it++) {
+            if (best >= want && !tried) {
+                tried++;
+                if (PickFromSet(sp, s->col, want, used, s)) return 1;
+            }
+            BlockSet next = cur;
+            int pick = RandBelow(&r, next.n);
+            if (next.type[pick] == KIND_TARGET) continue;
+            if (RandBelow(&r, 2)) {
+                next.line[pick] = (uint8_t)RandomLine(next.type[pick], &r);
+            } else {
+                int line = next.line[pick] + (RandBelow(&r, 2) ? 1 : -1);
+                if (line < 0 || line > 5) continue;
+                next.line[pick] = (uint8_t)line;
+            }
+            NormaliseSet(&next);
+            if (!SetFits(next) || !EvaluateSet(next, &trial, SET_LIMIT)) continue;
+            int nb = SetFarthest(trial, s->col), ngap = Gap(nb, want);
+            // Overshooting is as good as hitting: the set then holds positions at every
+            // distance up to its farthest.
+            if (nb >= want) ngap = 0;
+            if (ngap <= gap) {
+                cur = next;
+                std::swap(sp, trial);
+                best = nb;
+                gap = ngap;
+                tried = 0;
+            }
+        }
+    }
+}
+
+static int SearchOne(Stage *s, int slot, int attempt, const std::set<std::string> &used) {
+    if (s->blocks >= SET_SEARCH_BLOCKS) return SearchStageBySet(s, slot, attempt, used);
+    return SearchStage(s, slot, attempt, used);
+}
+
 static void RunSearch(double start) {
     std::set<std::string> used;
     for (int i = 0; i < STAGE_COUNT; i++)
@@ -745,7 +901,7 @@ static void RunSearch(double start) {
         auto work = [&](int t) {
             for (size_t k = t; k < slots.size(); k += par.threads) {
                 found[k] = stages[slots[k]];
-                SearchStage(&found[k], slots[k], 0, used);
+                SearchOne(&found[k], slots[k], 0, used);
             }
         };
         std::vector<std::thread> th;
@@ -759,7 +915,7 @@ static void RunSearch(double start) {
             int attempt = 1;
             while (used.count(found[k].key)) {
                 found[k] = stages[slots[k]];
-                SearchStage(&found[k], slots[k], attempt++, used);
+                SearchOne(&found[k], slots[k], attempt++, used);
             }
             found[k].done = 1;
             stages[slots[k]] = found[k];
@@ -869,8 +1025,8 @@ int main(int argc, char **argv) {
         else
             Usage();
     }
-    if (par.minBlocks < 5 || par.maxBlocks > 14 || par.minBlocks > par.maxBlocks ||
-        par.hard < 0 || par.hard > STAGE_COUNT - 2 || par.elite < 1 || par.poolRounds < 0) {
+    if (par.minBlocks < 5 || par.maxBlocks > 14 || par.minBlocks > par.maxBlocks || par.hard < 0 ||
+        par.hard > STAGE_COUNT - 2 || par.elite < 1 || par.poolRounds < 0) {
         fprintf(stderr, "stagegen: settings out of range\n");
         return 1;
     }
@@ -880,7 +1036,7 @@ int main(int argc, char **argv) {
         RunPool(start);
         Plan();
         SaveCheckpoint(elapsedBefore + Now() - start);
-        printf("plan made: %zu pool clusters\n", pool.size());
+        printf("plan made from %zu pool entries\n", pool.size());
     }
     RunSearch(start);
     if (!WriteCatalogue()) return 1;
