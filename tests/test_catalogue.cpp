@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -112,6 +114,51 @@ TEST(Solver, LayoutRoundTripsThroughTheBoard) {
     uint8_t back[36];
     WriteLayout(&b, s, back);
     EXPECT_EQ(memcmp(back, SECOND_STAGE, 36), 0);
+}
+
+TEST(Solver, SlidesAreReversibleAndKeepBlocksApart) {
+    SolverBoard b;
+    uint64_t start;
+    ASSERT_EQ(ReadLayout(SECOND_STAGE, &b, &start, nullptr), 1);
+    std::vector<uint64_t> states;
+    ExploreCluster(&b, start, &states);
+    ASSERT_GT(states.size(), 1u);
+    uint64_t next[80], back[80];
+    for (size_t i = 0; i < states.size(); i += 7) {
+        int cells = __builtin_popcountll(Occupancy(&b, states[i]));
+        int n = Neighbours(&b, states[i], next);
+        for (int k = 0; k < n; k++) {
+            EXPECT_EQ(__builtin_popcountll(Occupancy(&b, next[k])), cells) << "blocks overlap";
+            int m = Neighbours(&b, next[k], back);
+            bool found = false;
+            for (int j = 0; j < m; j++)
+                found = found || back[j] == states[i];
+            EXPECT_TRUE(found) << "a slide that cannot be undone";
+        }
+    }
+}
+
+TEST(Solver, ClusterDistancesAgreeWithDirectSearch) {
+    // The generator reads lengths off the distances of a whole cluster; they must match what
+    // a search from each position finds.
+    SolverBoard b;
+    uint64_t start;
+    ASSERT_EQ(ReadLayout(FIRST_STAGE, &b, &start, nullptr), 1);
+    std::vector<uint64_t> states;
+    std::vector<int> dist;
+    ExploreCluster(&b, start, &states);
+    ClusterDistances(&b, states, &dist);
+    ASSERT_EQ(states.size(), dist.size());
+    EXPECT_EQ(states[0], start);
+    EXPECT_EQ(dist[0] + 1, 7);
+    int farthest = 0;
+    for (size_t i = 0; i < states.size(); i++) {
+        farthest = std::max(farthest, dist[i]);
+        if (i % 5 == 0) {
+            EXPECT_EQ(SolveState(&b, states[i]), dist[i] + 1) << "state " << i;
+        }
+    }
+    EXPECT_GE(farthest, dist[0]);
 }
 
 // ---- the committed catalogue ------------------------------------------------------------

@@ -4,12 +4,15 @@
 //    and columns), on a few islands that start afresh when they stop improving. A set is
 //    judged by its farthest placement. Every cluster it meets whose farthest position takes
 //    40 moves or more goes into a pool: one entry with the target head in column 0 or 1, one
-//    with it in column 2 or 3.
-// 2. Plan: the hardest pool entries become the last stages; the counts left over (blocks per
-//    stage, kinds, target columns) are spread over the other stages, each given an intended
-//    length on a rising curve with small dips.
-// 3. Search: each planned stage is found by hill climbing over layouts with exactly its mix
-//    of blocks, until a cluster's farthest position is the intended length.
+//    with it in column 2 or 3. Sets whose farthest placement takes 26 to 39 moves (target
+//    head in column 0 or 1) give entries for the upper middle of the catalogue.
+// 2. Plan: the hardest pool entries become the last stages, a few entries of each length from
+//    39 down to 26 the upper middle; the counts left over (blocks per stage, kinds, target
+//    columns) are spread over the other stages, each given an intended length.
+// 3. Search: each remaining stage is found by hill climbing with exactly its mix of blocks,
+//    over layouts (sparse boards) or over block sets (dense boards), until a cluster's
+//    farthest position is the intended length.
+// 4. Output: the stages in order of play (by length, with small dips), one line each.
 // Everything is driven by one seed; a checkpoint file records finished work so that an
 // interrupted run resumes where it stopped and still ends with the same catalogue.
 #include "gen.h"
