@@ -1,6 +1,7 @@
 // The stage catalogue against its invariants, checked with the optimal solver, and the
 // solver itself on layouts whose answers are known.
 #include "tombslide.h"
+#include "gen.h"
 #include "solver.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,72 @@ TEST(Solver, ClusterDistancesAgreeWithDirectSearch) {
         }
     }
     EXPECT_GE(farthest, dist[0]);
+}
+
+// ---- generator helpers ----------------------------------------------------------------
+
+TEST(Generator, RandomLayoutsKeepTheirMixAndLeaveTheExitRowToVerticals) {
+    const int mixes[3][5] = {{1, 1, 3, 1, 2}, {1, 2, 5, 2, 3}, {1, 0, 6, 1, 4}};
+    for (int m = 0; m < 3; m++)
+        for (int col = 0; col < 4; col++) {
+            Rng r = RandSeed(7, (uint64_t)(m * 4 + col));
+            uint8_t g[36];
+            ASSERT_EQ(RandomLayout(g, col, mixes[m], &r), 1);
+            int kinds[5];
+            CountBlocks(g, kinds);
+            for (int k = 0; k < 5; k++)
+                EXPECT_EQ(kinds[k], mixes[m][k]) << "mix " << m << " kind " << k;
+            EXPECT_EQ(TargetColumn(g), col);
+            SolverBoard b;
+            uint64_t s;
+            ASSERT_EQ(ReadLayout(g, &b, &s, nullptr), 1);
+            for (int k = 0; k < b.count; k++)
+                if (k != b.target && b.block[k].horiz) {
+                    EXPECT_NE(b.block[k].line, 2);
+                }
+        }
+}
+
+TEST(Generator, SameSeedSameStreamRepeats) {
+    Rng a = RandSeed(1, 5), b = RandSeed(1, 5), c = RandSeed(1, 6), d = RandSeed(2, 5);
+    int sameC = 0, sameD = 0;
+    for (int i = 0; i < 100; i++) {
+        uint64_t x = RandNext(&a);
+        EXPECT_EQ(x, RandNext(&b));
+        sameC += x == RandNext(&c);
+        sameD += x == RandNext(&d);
+    }
+    EXPECT_EQ(sameC, 0);
+    EXPECT_EQ(sameD, 0);
+}
+
+TEST(Generator, AllPlacementsOfASetAgreeWithItsClusters) {
+    // The pool search scores a block set by distances over all its placements at once; on
+    // the placements of one cluster they must be the cluster's own distances.
+    SolverBoard b;
+    uint64_t start;
+    ASSERT_EQ(ReadLayout(SECOND_STAGE, &b, &start, nullptr), 1);
+    BlockSet set;
+    set.n = b.count;
+    for (int i = 0; i < b.count; i++) {
+        set.type[i] = b.block[i].type;
+        set.line[i] = b.block[i].line;
+    }
+    SetSpace sp;
+    ASSERT_EQ(EvaluateSet(set, &sp, 1000000), 1);
+    std::vector<uint64_t> states;
+    std::vector<int> dist;
+    ExploreCluster(&b, start, &states);
+    ClusterDistances(&b, states, &dist);
+    EXPECT_GE(sp.states.size(), states.size());
+    for (size_t i = 0; i < states.size(); i++) {
+        uint32_t v = TableFind(&sp.index, states[i]);
+        ASSERT_NE(v, UINT32_MAX) << "a reachable position was not enumerated";
+        EXPECT_EQ(sp.dist[v], dist[i]);
+    }
+    int cells = __builtin_popcountll(Occupancy(&b, start));
+    for (uint64_t s : sp.states)
+        EXPECT_EQ(__builtin_popcountll(Occupancy(&sp.board, s)), cells) << "blocks overlap";
 }
 
 // ---- the committed catalogue ------------------------------------------------------------
