@@ -139,32 +139,6 @@ int RemoveRandomBlock(uint8_t g[36], Rng *r) {
     return type;
 }
 
-int NudgeRandomBlock(uint8_t g[36], Rng *r) {
-    static const uint8_t head[5] = {51, 31, 11, 21, 1};
-    int heads[36], n = 0;
-    for (int i = 0; i < 36; i++)
-        for (int k = 1; k < 5; k++)
-            if (g[i] == head[k]) heads[n++] = i;
-    if (n == 0) return 0;
-    int i = heads[RandBelow(r, n)];
-    int type = 0;
-    for (int k = 1; k < 5; k++)
-        if (g[i] == head[k]) type = k;
-    int x = i % 6, y = i / 6, horiz = KindHoriz(type), len = KindLen(type);
-    int step = RandBelow(r, 2) ? 1 : -1;
-    int nx = horiz ? x : x + step, ny = horiz ? y + step : y;
-    if (nx < 0 || ny < 0 || (horiz ? ny > 5 : nx > 5)) return 0;
-    if (horiz && ny == SOLVER_EXIT_ROW) return 0;
-    for (int j = 0; j < len; j++)
-        g[horiz ? i + j : i + 6 * j] = 0;
-    if (!Fits(g, type, nx, ny)) {
-        Put(g, type, x, y);
-        return 0;
-    }
-    Put(g, type, nx, ny);
-    return 1;
-}
-
 int RandomLayout(uint8_t g[36], int col, const int kinds[5], Rng *r) {
     for (int attempt = 0; attempt < 200; attempt++) {
         memset(g, 0, 36);

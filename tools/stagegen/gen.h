@@ -39,9 +39,6 @@ int StateAtDistance(const Cluster &c, int col, int d, uint64_t *out);
 int CountBlocks(const uint8_t g[36], int kinds[5]);
 int TargetColumn(const uint8_t g[36]);
 int PlaceRandomBlock(uint8_t g[36], int type, Rng *r);
-// Moves a random block other than the target to the next line over, keeping its place along
-// the line; returns 0 if the cells there are taken.
-int NudgeRandomBlock(uint8_t g[36], Rng *r);
 // Removes a random block other than the target, returning its kind (-1 if none).
 int RemoveRandomBlock(uint8_t g[36], Rng *r);
 // A random layout: the target at (col, exit row) and the given numbers of each kind.

@@ -268,7 +268,6 @@ const size_t SET_LIMIT = 150000;
 // Stages of this many blocks or more are searched over block sets.
 const int SET_SEARCH_BLOCKS = 11;
 
-// Adds one pool entry per cluster of the set that holds a position of 40 moves or more.
 // Adds pool entries for every cluster of the set that holds a position of 40 moves or more:
 // its farthest position with the target head in column 0 or 1 (key suffix 'a') and in column
 // 2 or 3 (suffix 'b'), each when it takes 40 moves or more.
@@ -309,8 +308,7 @@ static void CollectPool(const SetSpace &sp, std::vector<std::pair<std::string, P
     }
 }
 
-// The block set of a layout, and the objective of that set: the farthest placement with the
-// target head in columns 0 to 3. On success *best holds that placement's layout.
+// The block set of a layout (empty if the layout is malformed).
 static BlockSet LayoutSet(const uint8_t g[36]) {
     SolverBoard b;
     uint64_t s;
@@ -325,6 +323,8 @@ static BlockSet LayoutSet(const uint8_t g[36]) {
     return set;
 }
 
+// Evaluates a set: returns the distance of its farthest placement with the target head in
+// columns 0 to 3 (-1 if there is none) and writes that placement's layout to best.
 static int EvaluateSetFar(const BlockSet &set, SetSpace *sp, uint8_t best[36]) {
     if (set.n == 0 || !SetFits(set) || !EvaluateSet(set, sp, SET_LIMIT)) return -1;
     int obj = -1, t = sp->board.target;
@@ -345,6 +345,7 @@ static int EvaluateLayoutSet(const uint8_t g[36], SetSpace *sp, uint8_t best[36]
     return EvaluateSetFar(LayoutSet(g), sp, best);
 }
 
+// One random change of a set: remove, add, re-line or re-kind a block other than the target.
 static void MutateSet(BlockSet *s, Rng *r) {
     int op = RandBelow(r, 10);
     int pick = RandBelow(r, s->n);
