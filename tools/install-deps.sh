@@ -2,23 +2,30 @@
 # Installs the Debian packages the game and its tests need, when missing.
 # As root it runs apt-get; otherwise it prints the apt-get line and fails.
 set -u
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# The SDL 1.2 API: the compat package on a desktop, or the classic library
+# that the handheld's toolchain ships; either will do. It goes first and on its
+# own, so that the SDL_image and SDL_mixer packages find their SDL 1.2
+# dependency already met instead of pulling in the classic one.
+sdl=()
+installed libsdl1.2-compat-dev || installed libsdl1.2-dev || sdl=(libsdl1.2-compat-dev)
 need=()
 for pkg in "$@"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
+    installed "$pkg" || need+=("$pkg")
 done
-# The SDL 1.2 API: the compat package on a desktop, or the classic library
-# that the handheld's toolchain ships; either will do.
-if ! pkg-config --exists sdl 2>/dev/null; then
-    need+=(libsdl1.2-compat-dev)
-fi
-[ ${#need[@]} -eq 0 ] && exit 0
+[ ${#sdl[@]} -eq 0 ] && [ ${#need[@]} -eq 0 ] && exit 0
 
-line="apt-get install -y ${need[*]}"
 if [ "$(id -u)" -ne 0 ]; then
     echo "Missing Debian packages. Install them with:" >&2
-    echo "  sudo $line" >&2
+    echo "  sudo apt-get install -y ${sdl[*]} ${need[*]}" >&2
     exit 1
 fi
-echo "Installing: ${need[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y -q "${need[@]}" || { apt-get update -q && apt-get install -y -q "${need[@]}"; }
+install() {
+    echo "Installing: $*"
+    apt-get install -y -q "$@" || { apt-get update -q && apt-get install -y -q "$@"; }
+}
+if [ ${#sdl[@]} -gt 0 ]; then install "${sdl[@]}" || exit 1; fi
+if [ ${#need[@]} -gt 0 ]; then install "${need[@]}" || exit 1; fi
+exit 0
