@@ -603,6 +603,27 @@ static void Plan() {
     }
     std::set<std::string> usedKeys = {stages[0].key, stages[1].key};
 
+    // Plans a pool entry as a stage when the totals still have room for its
+    // block count, target column and kinds and its cluster is not used yet.
+    auto take = [&](const auto &c, Stage &s) {
+        memcpy(s.layout, c.second.layout, 36);
+        s.blocks = CountBlocks(s.layout, s.kinds);
+        s.col = TargetColumn(s.layout);
+        std::string cluster = c.first.substr(0, 36);
+        bool fits = blockLeft[s.blocks] > 0 && colLeft[s.col] > 0 && !usedKeys.count(cluster);
+        for (int k = 0; k < 5; k++)
+            fits = fits && kindLeft[k] >= s.kinds[k];
+        if (!fits) return false;
+        blockLeft[s.blocks]--;
+        colLeft[s.col]--;
+        for (int k = 0; k < 5; k++)
+            kindLeft[k] -= s.kinds[k];
+        s.moves = s.want = c.second.moves;
+        s.key = cluster;
+        s.planned = s.done = 1;
+        usedKeys.insert(cluster);
+        return true;
+    };
     // Hardest pool entries first, within what the totals allow.
     std::vector<std::pair<std::string, PoolEntry>> cand(pool.begin(), pool.end());
     std::stable_sort(
@@ -614,22 +635,7 @@ static void Plan() {
     for (auto &c : cand) {
         if ((int)hard.size() == par.hard || c.second.moves < POOL_MOVES) break;
         Stage s;
-        memcpy(s.layout, c.second.layout, 36);
-        s.blocks = CountBlocks(s.layout, s.kinds);
-        s.col = TargetColumn(s.layout);
-        std::string cluster = c.first.substr(0, 36);
-        bool fits = blockLeft[s.blocks] > 0 && colLeft[s.col] > 0 && !usedKeys.count(cluster);
-        for (int k = 0; k < 5; k++)
-            fits = fits && kindLeft[k] >= s.kinds[k];
-        if (!fits) continue;
-        blockLeft[s.blocks]--;
-        colLeft[s.col]--;
-        for (int k = 0; k < 5; k++)
-            kindLeft[k] -= s.kinds[k];
-        s.moves = s.want = c.second.moves;
-        s.key = cluster;
-        s.planned = s.done = 1;
-        usedKeys.insert(cluster);
+        if (!take(c, s)) continue;
         hard.push_back(s);
     }
     // Rising with a small dip every few stages; the hardest stays last.
@@ -653,22 +659,7 @@ static void Plan() {
             if (taken == MID_PER_LENGTH) break;
             if (c.second.moves != len) continue;
             Stage s;
-            memcpy(s.layout, c.second.layout, 36);
-            s.blocks = CountBlocks(s.layout, s.kinds);
-            s.col = TargetColumn(s.layout);
-            std::string cluster = c.first.substr(0, 36);
-            bool fits = blockLeft[s.blocks] > 0 && colLeft[s.col] > 0 && !usedKeys.count(cluster);
-            for (int k = 0; k < 5; k++)
-                fits = fits && kindLeft[k] >= s.kinds[k];
-            if (!fits) continue;
-            blockLeft[s.blocks]--;
-            colLeft[s.col]--;
-            for (int k = 0; k < 5; k++)
-                kindLeft[k] -= s.kinds[k];
-            s.moves = s.want = len;
-            s.key = cluster;
-            s.planned = s.done = 1;
-            usedKeys.insert(cluster);
+            if (!take(c, s)) continue;
             upper.push_back(s);
             taken++;
         }
