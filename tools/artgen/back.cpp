@@ -5,15 +5,6 @@
 
 #include <cmath>
 
-static void RoundRect(cairo_t *cr, double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
-    cairo_close_path(cr);
-}
-
 Pic MakeBackSheet() {
     const int W = 320, H = 240;
     Layer well = DrawMask(W, H, [](cairo_t *cr) {

@@ -153,14 +153,21 @@ static float HeightAt(const Layer &h, int x, int y) {
 // Light from the upper left, somewhat above the picture.
 static const float kLx = -0.55f, kLy = -0.65f, kLz = 0.52f;
 
+// Surface normal (unnormalised) of a height map at (x, y), and its length.
+static void Normal(const Layer &height, int x, int y, float strength, float *nx, float *ny,
+                   float *nz, float *len) {
+    float dx = (HeightAt(height, x + 1, y) - HeightAt(height, x - 1, y)) * 0.5f * strength;
+    float dy = (HeightAt(height, x, y + 1) - HeightAt(height, x, y - 1)) * 0.5f * strength;
+    *nx = -dx, *ny = -dy, *nz = 1.0f;
+    *len = std::sqrt(*nx * *nx + *ny * *ny + *nz * *nz);
+}
+
 Layer Lighting(const Layer &height, float strength) {
     Layer out = NewLayer(height.w, height.h);
     for (int y = 0; y < height.h; y++)
         for (int x = 0; x < height.w; x++) {
-            float dx = (HeightAt(height, x + 1, y) - HeightAt(height, x - 1, y)) * 0.5f * strength;
-            float dy = (HeightAt(height, x, y + 1) - HeightAt(height, x, y - 1)) * 0.5f * strength;
-            float nx = -dx, ny = -dy, nz = 1.0f;
-            float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+            float nx, ny, nz, len;
+            Normal(height, x, y, strength, &nx, &ny, &nz, &len);
             float lambert = (nx * kLx + ny * kLy + nz * kLz) / len;
             out.at(x, y) = std::max(0.0f, lambert) / kLz;
         }
@@ -175,10 +182,8 @@ Layer Gloss(const Layer &height, float strength, float power) {
     hx /= hl, hy /= hl, hz /= hl;
     for (int y = 0; y < height.h; y++)
         for (int x = 0; x < height.w; x++) {
-            float dx = (HeightAt(height, x + 1, y) - HeightAt(height, x - 1, y)) * 0.5f * strength;
-            float dy = (HeightAt(height, x, y + 1) - HeightAt(height, x, y - 1)) * 0.5f * strength;
-            float nx = -dx, ny = -dy, nz = 1.0f;
-            float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+            float nx, ny, nz, len;
+            Normal(height, x, y, strength, &nx, &ny, &nz, &len);
             float d = std::max(0.0f, (nx * hx + ny * hy + nz * hz) / len);
             out.at(x, y) = std::pow(d, power);
         }
@@ -298,4 +303,13 @@ bool WritePng(const std::string &path, const Pic &p, bool withAlpha) {
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
+}
+
+void RoundRect(cairo_t *cr, double x, double y, double w, double h, double r) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
+    cairo_close_path(cr);
 }

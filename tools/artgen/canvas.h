@@ -61,6 +61,8 @@ void Over(Pic &p, int x, int y, Rgb c, float a);
 void BlitOver(Pic &dst, const Pic &src, int dx, int dy);
 
 // Text outline helper: appends the glyph path of `s` to the current path.
+// Adds a rectangle with corners rounded to radius r to the current path.
+void RoundRect(cairo_t *cr, double x, double y, double w, double h, double r);
 void TextPath(cairo_t *cr, const char *family, bool bold, bool italic, double size, double x,
               double y, const char *s);
 double TextWidth(cairo_t *cr, const char *family, bool bold, bool italic, double size,

@@ -82,15 +82,6 @@ const Stone kStones[] = {
     {217, 211, 269, 239},
 };
 
-void RoundRect(cairo_t *cr, double x, double y, double w, double h, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 1.5 * M_PI);
-    cairo_close_path(cr);
-}
-
 // Gold glyphs of the four buttons, each centred in its 30x30 square at (ox, 210).
 void BootPath(cairo_t *cr, double ox, bool pointLeft) {
     cairo_save(cr);

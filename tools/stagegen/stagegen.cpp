@@ -470,6 +470,17 @@ static void PrunePool() {
     }
 }
 
+// Runs work(t) for t = 0 .. par.threads - 1, each on a thread of its own
+// (t = 0 on this one), and waits for all of them.
+template <class Work> static void RunOnThreads(const Work &work) {
+    std::vector<std::thread> th;
+    for (int t = 1; t < par.threads; t++)
+        th.emplace_back(work, t);
+    work(0);
+    for (auto &x : th)
+        x.join();
+}
+
 static void RunPool(double start) {
     if (islands.empty()) {
         islands.resize(par.islands);
@@ -487,12 +498,7 @@ static void RunPool(double start) {
             for (int j = t; j < jobs; j += par.threads)
                 MakeChild(poolRound, j / CHILDREN, j % CHILDREN, &sp, &children[j]);
         };
-        std::vector<std::thread> th;
-        for (int t = 1; t < par.threads; t++)
-            th.emplace_back(work, t);
-        work(0);
-        for (auto &x : th)
-            x.join();
+        RunOnThreads(work);
         for (int i = 0; i < par.islands; i++) {
             Island &is = islands[i];
             std::set<std::string> known;
@@ -899,12 +905,7 @@ static void RunSearch(double start) {
                 SearchOne(&found[k], slots[k], 0, used);
             }
         };
-        std::vector<std::thread> th;
-        for (int t = 1; t < par.threads; t++)
-            th.emplace_back(work, t);
-        work(0);
-        for (auto &x : th)
-            x.join();
+        RunOnThreads(work);
         // Two stages of one batch may have found the same cluster: the later one searches again.
         for (size_t k = 0; k < slots.size(); k++) {
             int attempt = 1;
