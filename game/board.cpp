@@ -52,7 +52,7 @@ static Sint8 StepRight(_bl &b) {
     if (b.x == 6) {
         // The drag that takes the target out counts here: its touch-up comes
         // in the clear pause, where touch-ups count nothing.
-        movePoint++;
+        CountMove();
         StageClear();
         return 0;
     }
@@ -80,6 +80,12 @@ Sint8 MovePH(Uint8 x, Uint8 y) {
         if (y > ckY) return BlockDOWN();
     }
     return 0;
+}
+
+void CountMove() {
+    // Stopping, not wrapping round: a negative count would spoil the save
+    // and pass for a best.
+    if (movePoint < MOVES_MAX) movePoint++;
 }
 
 void StageClear() {

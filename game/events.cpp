@@ -83,7 +83,7 @@ void DragStep(Uint16 x, Uint16 y) {
 void TouchUp() {
     if (GAME != GAME_PLAYING) return;
     AllKeyClear();
-    if (checked == 1 && (BL[ckPH].x != (Sint8)sx || BL[ckPH].y != (Sint8)sy)) movePoint++;
+    if (checked == 1 && (BL[ckPH].x != (Sint8)sx || BL[ckPH].y != (Sint8)sy)) CountMove();
     checked = 0;
 }
 
@@ -134,11 +134,11 @@ int Init() {
         return 0;
     }
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
-        printf("Unable to open audio: %s\n", SDL_GetError());
+        printf("\nUnable to open audio: %s\n", SDL_GetError());
         return 0;
     }
     LoadSheets();
-    wav[0] = Mix_LoadWAV_RW(SDL_RWFromFile("drag.wav", "rb"), 1);
+    wav[0] = LoadSound("drag.wav");
     const Sint16 left[4] = {6, 40, 74, 223};
     for (int i = 0; i < 4; i++) {
         mRec[i].x = left[i];

@@ -15,12 +15,19 @@
 //   "TSX1", stage index (16 bits, little-endian), move count (16 bits,
 //   little-endian), the last stage's cleared flag and best count.
 // A file that needs no extension is written without one.
+//
+// Every save is written to a file of its own, created new beside save.dat,
+// synced and renamed into place, so save.dat is always one whole save, even
+// with two copies of the game in one folder. A save.dat that cannot be loaded
+// is moved aside, never copied and never overwritten.
 #include <cerrno>
-#include <climits>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "tombslide.h"
@@ -28,8 +35,9 @@
 namespace {
 
 const char *const SAVE_NAME = "save.dat";
-const char *const SAVE_TEMP = "save.dat.tmp";
-const char *const SAVE_BAD = "save.dat.bad";
+const char *const SAVE_TEMP = "save.dat.tmp"; // followed by .<pid>.<n>
+const char *const SAVE_BAD = "save.dat.bad";  // then save.dat.bad.1, .2, ...
+const int NAME_TRIES = 100;                   // names tried for either
 
 const int HEAD_SIZE = 10;                             // stage, moves, N, seven score digits
 const int BLOCK_SIZE = 5;                             // x, y, w, h, type
@@ -108,14 +116,16 @@ int Encode(Uint8 *out) {
     return n;
 }
 
-// The blocks must be known kinds of their own size, on the board (the target
-// may stand beyond the exit) and apart from each other.
+// The blocks must be known kinds of their own size, on the board and apart
+// from each other, with exactly one target, on the exit row (where it may
+// stand beyond the exit).
 bool CheckBoard(const SaveData &d, char *why, size_t whySize) {
     if (d.count > MAX_BLOCKS) {
         snprintf(why, whySize, "%d blocks, more than %d", d.count, MAX_BLOCKS);
         return false;
     }
     Uint8 taken[6][TARGET_MAX_X + 2] = {};
+    int targets = 0;
     for (int i = 0; i < d.count; i++) {
         const _bl &b = d.blocks[i];
         if (b.type > TYPE_HPAIR || b.w != KIND_W[b.type] || b.h != KIND_H[b.type]) {
@@ -123,7 +133,15 @@ bool CheckBoard(const SaveData &d, char *why, size_t whySize) {
             return false;
         }
         int maxX = 6 - b.w;
-        if (b.type == TYPE_TARGET && b.y == EXIT_ROW) maxX = TARGET_MAX_X;
+        if (b.type == TYPE_TARGET) {
+            // One target, on the exit row: the rules move it nowhere else.
+            if (++targets > 1 || b.y != EXIT_ROW) {
+                snprintf(why, whySize, "block %d is a second target or off row %d", i,
+                         EXIT_ROW + 1);
+                return false;
+            }
+            maxX = TARGET_MAX_X;
+        }
         if (b.x < 0 || b.y < 0 || b.x > maxX || b.y + b.h > 6) {
             snprintf(why, whySize, "block %d lies outside the board at %d,%d", i, b.x, b.y);
             return false;
@@ -136,6 +154,10 @@ bool CheckBoard(const SaveData &d, char *why, size_t whySize) {
                 }
                 taken[y][x] = (Uint8)(i + 1);
             }
+    }
+    if (targets == 0) {
+        snprintf(why, whySize, "no target block");
+        return false;
     }
     return true;
 }
@@ -212,42 +234,146 @@ Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) 
     return LOAD_ALL;
 }
 
-// Writes len bytes to path whole: every write, the flush to disk and the close
-// checked. Returns 0 with errno set on failure.
-bool WriteWhole(const char *path, const Uint8 *data, size_t len) {
-    FILE *fp = fopen(path, "wb");
-    if (!fp) return false;
-    bool ok = fwrite(data, 1, len, fp) == len && fflush(fp) == 0 && fsync(fileno(fp)) == 0;
-    int err = errno;
-    if (fclose(fp) != 0 && ok) {
-        ok = false;
-        err = errno;
+// Set when a save.dat that could not be loaded could not be moved aside
+// either: it is then kept as it stands and never replaced.
+bool holdBack = false;
+
+// Our own messages, each on a line of its own whatever was printed before.
+void Say(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void Say(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    putchar('\n');
+    vprintf(format, args);
+    putchar('\n');
+    va_end(args);
+}
+
+// Reads up to size bytes; returns the count, or -1 with errno set.
+int ReadUpTo(int fd, Uint8 *buf, int size) {
+    int got = 0;
+    while (got < size) {
+        ssize_t r = read(fd, buf + got, (size_t)(size - got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return -1;
+        if (r == 0) break;
+        got += (int)r;
     }
+    return got;
+}
+
+bool WriteAll(int fd, const Uint8 *p, size_t n) {
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+            if (w == 0) errno = EIO;
+            return false;
+        }
+        p += w;
+        n -= (size_t)w;
+    }
+    return true;
+}
+
+// Creates a new file beside save.dat under a name of this process's own:
+// never an existing file, never through a link. Returns the descriptor and
+// the name, or -1 with errno set.
+int CreateTemp(char *name, size_t size) {
+    for (int k = 0; k < NAME_TRIES; k++) {
+        snprintf(name, size, "%s.%ld.%d", SAVE_TEMP, (long)getpid(), k);
+        int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Makes the renames in the working folder last through a power cut. A file
+// system that cannot sync a folder says EINVAL; there is nothing more to do.
+bool SyncFolder() {
+    int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0 || errno == EINVAL;
+    int err = errno;
+    close(fd);
     errno = err;
     return ok;
 }
 
-// Keeps a file that could not be loaded beside save.dat, so nothing is lost
-// when the next save replaces it.
-void KeepDamaged(const Uint8 *data, size_t len) {
-    if (!WriteWhole(SAVE_BAD, data, len))
-        printf("Unable to write %s: %s\n", SAVE_BAD, strerror(errno));
+// Renames from to to only when nothing at all stands at to (EEXIST if
+// something does, a link or a folder included).
+bool RenameNew(const char *from, const char *to) {
+#ifdef SYS_renameat2
+    const unsigned NOREPLACE = 1; // RENAME_NOREPLACE
+    if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, NOREPLACE) == 0) return true;
+    if (errno != ENOSYS && errno != EINVAL) return false;
+#endif
+    // An older kernel, or a file system without that rename: look first.
+    struct stat st;
+    if (lstat(to, &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    if (errno != ENOENT) return false;
+    return rename(from, to) == 0;
+}
+
+// Moves save.dat to the first free one of save.dat.bad, save.dat.bad.1, ...
+// Says where it went, or that it stays.
+void PutAside() {
+    char name[32];
+    for (int k = 0; k < NAME_TRIES; k++) {
+        if (k == 0)
+            snprintf(name, sizeof name, "%s", SAVE_BAD);
+        else
+            snprintf(name, sizeof name, "%s.%d", SAVE_BAD, k);
+        if (RenameNew(SAVE_NAME, name)) {
+            SyncFolder();
+            Say("Kept the damaged save.dat as %s", name);
+            return;
+        }
+        if (errno == ENOENT) return; // gone already: nothing left to keep
+        if (errno != EEXIST) break;
+    }
+    Say("Unable to move save.dat aside: %s. It is kept as it is, and this game will not be "
+        "saved.",
+        errno == EEXIST ? "no free name" : strerror(errno));
+    holdBack = true;
 }
 
 } // namespace
 
 Uint8 SaveGame() {
-    static Uint8 out[SAVE_MAX];
-    int len = Encode(out);
-    // The old file stays until the new one is safely on disk beside it.
-    if (!WriteWhole(SAVE_TEMP, out, (size_t)len)) {
-        printf("Unable to write save.dat: %s\n", strerror(errno));
-        remove(SAVE_TEMP);
+    if (holdBack) {
+        Say("Unable to write save.dat: the damaged save.dat could not be moved aside");
         return 0;
     }
-    if (rename(SAVE_TEMP, SAVE_NAME) != 0) {
-        printf("Unable to write save.dat: %s\n", strerror(errno));
-        remove(SAVE_TEMP);
+    static Uint8 out[SAVE_MAX];
+    const int len = Encode(out);
+    // The old file stays until the new one is whole on disk beside it.
+    char temp[64];
+    const int fd = CreateTemp(temp, sizeof temp);
+    if (fd < 0) {
+        Say("Unable to write save.dat: %s", strerror(errno));
+        return 0;
+    }
+    bool ok = WriteAll(fd, out, (size_t)len) && fsync(fd) == 0;
+    int err = errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && rename(temp, SAVE_NAME) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        unlink(temp);
+        Say("Unable to write save.dat: %s", strerror(err));
+        return 0;
+    }
+    if (!SyncFolder()) {
+        Say("Unable to sync the folder of save.dat: %s", strerror(errno));
         return 0;
     }
     return 1;
@@ -255,34 +381,34 @@ Uint8 SaveGame() {
 
 Uint8 LoadGame() {
     printf("\nLoadGame");
-    FILE *fp = fopen(SAVE_NAME, "rb");
-    if (!fp) {
-        // No file is a fresh start; any other failure is worth a word.
-        if (errno != ENOENT) printf("Unable to load save.dat: %s\n", strerror(errno));
-        return 0;
+    holdBack = false;
+    // One byte more than the longest save tells a longer file apart.
+    static Uint8 in[SAVE_MAX + 1];
+    char why[128] = "";
+    int len = -1;
+    bool notRegular = false;
+    const int fd = OpenRegular(SAVE_NAME, &notRegular);
+    if (fd >= 0) {
+        len = ReadUpTo(fd, in, (int)sizeof in);
+        if (len < 0) snprintf(why, sizeof why, "%s", strerror(errno));
+        close(fd);
+    } else if (notRegular) {
+        snprintf(why, sizeof why, "not a regular file");
+    } else if (errno == ENOENT) {
+        return 0; // no save yet: a fresh start
+    } else {
+        snprintf(why, sizeof why, "%s", strerror(errno));
     }
-    // The whole file, however long, so that a damaged one is kept whole.
-    std::vector<Uint8> in;
-    Uint8 chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, fp)) > 0)
-        in.insert(in.end(), chunk, chunk + got);
-    bool readFailed = ferror(fp) != 0;
-    int err = errno;
-    fclose(fp);
-    if (readFailed) {
-        printf("Unable to load save.dat: %s\n", strerror(err));
-        return 0;
-    }
-    // Any length beyond what the layout allows is simply wrong.
-    const int len = in.size() > (size_t)INT_MAX ? INT_MAX : (int)in.size();
 
     static SaveData d;
-    char why[128] = "";
-    Verdict v = Decode(in.data(), len, d, why, sizeof why);
+    Verdict v = LOAD_NOTHING;
+    if (len > SAVE_MAX)
+        snprintf(why, sizeof why, "longer than any save");
+    else if (len >= 0)
+        v = Decode(in, len, d, why, sizeof why);
     if (v != LOAD_ALL) {
-        printf("Unable to load save.dat: %s\n", why);
-        KeepDamaged(in.data(), in.size());
+        Say("Unable to load save.dat: %s", why);
+        PutAside();
     }
     if (v == LOAD_NOTHING) return 0;
 

@@ -67,6 +67,8 @@ enum { GAME_PLAYING = 1, GAME_RESUMING = 2, GAME_CLEARPAUSE = 10 };
 extern Uint8 GAME;
 extern Sint16 currStage;
 extern Sint16 movePoint;
+// The move count stops here rather than wrapping round.
+const Sint16 MOVES_MAX = 32767;
 // Progress per stage index. The tables hold an entry for every stage, the
 // last one included; the save file's plain layout carries the first 262.
 extern Uint8 isClear[STAGE_COUNT];
@@ -90,6 +92,8 @@ Sint8 BlockUP();
 Sint8 BlockDOWN();
 Sint8 MovePH(Uint8 x, Uint8 y);
 void StageClear();
+// Counts one move; the count stops at MOVES_MAX.
+void CountMove();
 
 // ---------------------------------------------------------------------------
 // Game flow and frame timer (flow.cpp)
@@ -149,6 +153,18 @@ void LoadSheets();
 
 Uint8 SaveGame();
 Uint8 LoadGame();
+
+// ---------------------------------------------------------------------------
+// Reading files of the game's folder (files.cpp)
+
+// Opens name for reading when it is a regular file (links followed), without
+// opening or blocking on a FIFO or device. Returns the descriptor, or -1 with
+// errno set; *notRegular is then set when something other than a regular
+// file stands at name.
+int OpenRegular(const char *name, bool *notRegular);
+// Loads a WAV sound for the mixer from a regular file; null when there is
+// none or the mixer refuses it.
+Mix_Chunk *LoadSound(const char *name);
 
 // ---------------------------------------------------------------------------
 // Start-up, events and shutdown (events.cpp, main.cpp)
