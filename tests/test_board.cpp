@@ -227,6 +227,19 @@ TEST_F(Board, ResumedTargetBeyondTheExitStepsOnWithoutClearing) {
     EXPECT_EQ(1, isClear[0]);
 }
 
+TEST_F(Board, ExitAtTheHighestMoveCountKeepsItAndRecordsNoFalseBest) {
+    Lay({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 51, 52,
+         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0});
+    BL[0].x = 5;
+    movePoint = MOVES_MAX;
+    Hold(0, 6, 2);
+    EXPECT_EQ(0, BlockDOWN());
+    EXPECT_EQ(GAME_CLEARPAUSE, GAME);
+    EXPECT_EQ(32767, movePoint);
+    EXPECT_EQ(1, isClear[0]);
+    EXPECT_EQ(99, bestMove[0]);
+}
+
 TEST_F(Board, MovePHStepsOnlyAlongTheHeldLine) {
     // Row 3: a pair at x 1, held in its right cell; column 0: a vertical pair.
     Lay({0,  0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 51, 52, 0, 0, 0, 0,

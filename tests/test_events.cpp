@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "joy.h"
@@ -242,6 +245,39 @@ TEST_F(Events, OneMovePerDragAndNoneForADragBack) {
     EXPECT_EQ(3, BL[4].x);
     Up();
     EXPECT_EQ(1, movePoint);
+}
+
+TEST_F(Events, TheMoveCountStopsAtItsHighest) {
+    movePoint = MOVES_MAX - 1;
+    Drag(0, 5, 3, 5);
+    EXPECT_EQ(32767, movePoint);
+    // A real move that finds the count at its highest leaves it there.
+    Drag(3, 5, 0, 5);
+    EXPECT_EQ(0, BL[4].x);
+    EXPECT_EQ(32767, movePoint);
+}
+
+// Start-up never blocks on drag.wav: anything but a regular file is refused
+// at once. Run apart, so that a game that did block fails instead of hanging.
+TEST_F(Events, AFifoNamedDragWavIsRefusedAtOnce) {
+    ASSERT_EQ(0, mkfifo("fifo.wav", 0600));
+    pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) _exit(LoadSound("fifo.wav") == nullptr ? 0 : 1);
+    int status = -1;
+    for (int i = 0; i < 600 && waitpid(child, &status, WNOHANG) == 0; i++)
+        usleep(50000); // 30 s at most
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        ADD_FAILURE() << "loading a FIFO as the sound blocked";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    unlink("fifo.wav");
+    // The regular file beside it loads.
+    Mix_Chunk *chunk = LoadSound("drag.wav");
+    EXPECT_NE(nullptr, chunk);
+    Mix_FreeChunk(chunk);
 }
 
 TEST_F(Events, PenBeyondTheBoardStillPulls) {

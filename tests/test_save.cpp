@@ -1,7 +1,10 @@
 // save.dat: the layout byte for byte, the extension record for values that do
-// not fit it, damaged files, and a save that fails.
+// not fit it, damaged files and where they go, links, FIFOs and huge files in
+// the game's folder, two copies of the game saving at once, and saves that
+// fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +13,12 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tombslide.h"
@@ -61,31 +69,84 @@ Bytes Table(Uint8 fill) {
     return Bytes(SAVED_STAGES, fill);
 }
 
+// The names in the working folder, sorted.
+std::vector<std::string> Entries() {
+    std::vector<std::string> names;
+    DIR *d = opendir(".");
+    if (!d) return names;
+    while (struct dirent *e = readdir(d))
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs fn in a child process and returns its exit status, or -1 when it did
+// not end within the deadline (it is killed then) or did not exit. The
+// deadline is generous: it tells a call that blocks for ever from one that
+// returns, and says nothing about speed.
+template <typename Fn> int InChild(Fn fn, int seconds = 30) {
+    fflush(stdout);
+    pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (!freopen("/dev/null", "w", stdout)) _exit(99);
+        int r = fn();
+        fflush(stdout);
+        _exit(r);
+    }
+    int status = 0;
+    for (int i = 0; i < seconds * 20; i++) {
+        if (waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        usleep(50000);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return -1;
+}
+
 class SaveFile : public ::testing::Test {
   protected:
     std::string dir, home;
 
     void SetUp() override {
-        char buf[] = "/tmp/tombslide-save-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(buf));
-        dir = buf;
         char cwd[4096];
         ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
         home = cwd;
+        MakeDir();
+    }
+    void TearDown() override { RemoveDir(); }
+    void MakeDir() {
+        const char *tmp = getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tombslide-save-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back(0);
+        ASSERT_NE(nullptr, mkdtemp(buf.data()));
+        dir = buf.data();
         ASSERT_EQ(0, chdir(dir.c_str()));
-        // The game as a fresh first start leaves it.
+        // The game as a fresh first start leaves it, with no save.dat.
         GAME = GAME_PLAYING;
         currStage = 0;
         movePoint = 0;
         score = 0;
         memset(isClear, 0, sizeof isClear);
         memset(bestMove, 99, sizeof bestMove);
+        testing::internal::CaptureStdout();
         InitStage();
+        Uint8 loaded = LoadGame(); // none there: also forgets any earlier game's file
+        testing::internal::GetCapturedStdout();
+        ASSERT_EQ(0, loaded);
     }
-    void TearDown() override {
+    void RemoveDir() {
         ASSERT_EQ(0, chdir(home.c_str()));
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(0, system(cmd.c_str()));
+    }
+    // A new folder and a fresh game, for each case of a loop.
+    void Fresh() {
+        RemoveDir();
+        MakeDir();
     }
     // Loads save.dat, returning LoadGame's result and what it printed.
     Uint8 Load(std::string &out) {
@@ -111,7 +172,7 @@ TEST_F(SaveFile, FreshFirstStartWritesTheExact559Bytes) {
     Bytes f = ReadFile("save.dat");
     ASSERT_EQ(559u, f.size());
     EXPECT_EQ(Plain(0, 0, "0000000", STAGE0, Table(0), Table(99)), f);
-    EXPECT_FALSE(Exists("save.dat.tmp"));
+    EXPECT_EQ(std::vector<std::string>{"save.dat"}, Entries()); // nothing else left behind
 }
 
 TEST_F(SaveFile, ScoreAndLowBytesRoundTrip) {
@@ -159,13 +220,16 @@ TEST_F(SaveFile, NoBlocksPutsTheTablesAtOffset10) {
     Bytes f = Plain(4, 0, "0000000", {}, clear, best);
     ASSERT_EQ(534u, f.size());
     WriteFile("save.dat", f);
+    // The progress is read from offset 10 on; a board without its target
+    // block is no board to play, so stage 4 starts afresh.
     std::string out;
-    ASSERT_EQ(1, Load(out));
-    EXPECT_EQ(0, mxPH);
+    EXPECT_EQ(0, Load(out));
+    EXPECT_EQ(0u, out.find("\nLoadGame\nUnable to load save.dat: no target block\n")) << out;
+    EXPECT_EQ(4, currStage);
     EXPECT_EQ(1, isClear[4]);
     EXPECT_EQ(12, bestMove[4]);
-    ASSERT_EQ(1, Save(out));
-    EXPECT_EQ(f, ReadFile("save.dat"));
+    EXPECT_EQ(0, isClear[3] + isClear[5]);
+    EXPECT_EQ(GAME_PLAYING, GAME);
 }
 
 TEST_F(SaveFile, ValuesBeyondTheLayoutGoInTheExtension) {
@@ -234,6 +298,8 @@ std::vector<Damage> Damages() {
     best[1] = 9;
     Bytes good = Plain(7, 3, "0000042", STAGE0, clear, best);
     std::vector<Block> many(21, Block{0, 0, 2, 1, 4});
+    std::vector<Block> two = STAGE0;
+    two.push_back({3, 2, 2, 1, 0});
     std::vector<Damage> d = {
         {"empty", {}, false, 0},
         {"one byte short", Bytes(good.begin(), good.end() - 1), false, 0},
@@ -250,6 +316,10 @@ std::vector<Damage> Damages() {
          true, 7},
         {"target beyond column 9", Plain(7, 3, "0000042", {{10, 2, 2, 1, 0}}, clear, best), true,
          7},
+        // Boards the rules never produce: the target leaves row 2 for nothing.
+        {"target on row 1", WithByte(good, 10 + 5 * 2 + 1, 1), true, 7},
+        {"no target", WithByte(good, 10 + 5 * 2 + 4, 4), true, 7},
+        {"two targets", Plain(7, 3, "0000042", two, clear, best), true, 7},
     };
     d[2].file.push_back(0);
     // Extension records: a stage index beyond the catalogue keeps the
@@ -271,16 +341,20 @@ std::vector<Damage> Damages() {
     return d;
 }
 
-TEST_F(SaveFile, DamagedFilesAreKeptAsideAndNeverLoadedAsTheyStand) {
+TEST_F(SaveFile, DamagedFilesAreMovedAsideAndNeverLoadedAsTheyStand) {
     for (const Damage &d : Damages()) {
         SCOPED_TRACE(d.name);
-        SetUp(); // fresh state and directory for each file
+        Fresh();
         WriteFile("save.dat", d.file);
         currStage = 11;
         std::string out;
         EXPECT_EQ(0, Load(out));
-        EXPECT_NE(std::string::npos, out.find("\nLoadGameUnable to load save.dat: ")) << out;
+        // Each message on a line of its own, after the trace line.
+        EXPECT_EQ(0u, out.find("\nLoadGame\nUnable to load save.dat: ")) << out;
+        EXPECT_NE(std::string::npos, out.find("\nKept the damaged save.dat as save.dat.bad\n"))
+            << out;
         EXPECT_EQ(d.file, ReadFile("save.dat.bad"));
+        EXPECT_FALSE(Exists("save.dat"));
         EXPECT_EQ(GAME_PLAYING, GAME);
         EXPECT_EQ(d.keepsProgress ? 1 : 0, isClear[1]);
         EXPECT_EQ(d.keepsProgress ? 9 : 99, bestMove[1]);
@@ -289,42 +363,259 @@ TEST_F(SaveFile, DamagedFilesAreKeptAsideAndNeverLoadedAsTheyStand) {
         ASSERT_EQ(5, mxPH);
         EXPECT_EQ(3, BL[1].h);
         EXPECT_EQ(5, BL[1].x);
-        TearDown();
+        // The next save goes to save.dat, whole; the damaged file stays.
+        EXPECT_EQ(1, Save(out));
+        EXPECT_EQ(1, Load(out)) << out;
+        EXPECT_EQ(d.file, ReadFile("save.dat.bad"));
     }
 }
 
 TEST_F(SaveFile, TargetBeyondTheExitIsAccepted) {
     // A cleared board resumed and dragged on leaves the target up to column 9.
     for (int x = 5; x <= 9; x++) {
-        SetUp();
+        Fresh();
         WriteFile("save.dat", Plain(0, 7, "0000000", {{x, 2, 2, 1, 0}}, Table(0), Table(99)));
         std::string out;
         EXPECT_EQ(1, Load(out)) << x << out;
         EXPECT_EQ(x, BL[0].x);
         EXPECT_FALSE(Exists("save.dat.bad"));
-        TearDown();
     }
 }
 
+TEST_F(SaveFile, TheHighestMoveCountSavesAndLoads) {
+    movePoint = MOVES_MAX;
+    std::string out;
+    ASSERT_EQ(1, Save(out));
+    movePoint = 0;
+    ASSERT_EQ(1, Load(out)) << out;
+    EXPECT_EQ(32767, movePoint);
+}
+
+TEST_F(SaveFile, EarlierDamagedFilesAndWhateverHoldsTheirNamesStay) {
+    Bytes first = {1, 2, 3}, second = {4, 5};
+    WriteFile("save.dat.bad", first);
+    ASSERT_EQ(0, mkdir("save.dat.bad.1", 0755)); // a folder in the way
+    WriteFile("save.dat", second);
+    std::string out;
+    EXPECT_EQ(0, Load(out));
+    EXPECT_NE(std::string::npos, out.find("\nKept the damaged save.dat as save.dat.bad.2\n"))
+        << out;
+    EXPECT_EQ(first, ReadFile("save.dat.bad"));
+    EXPECT_EQ(second, ReadFile("save.dat.bad.2"));
+    struct stat st;
+    ASSERT_EQ(0, lstat("save.dat.bad.1", &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(1, Save(out));
+    EXPECT_EQ(559u, ReadFile("save.dat").size());
+}
+
+TEST_F(SaveFile, ADamagedFileThatCannotBeMovedAsideIsNeverReplaced) {
+    // Every name it could go to is taken.
+    WriteFile("save.dat.bad", {1});
+    for (int k = 1; k < 100; k++)
+        WriteFile(("save.dat.bad." + std::to_string(k)).c_str(), {1});
+    Bytes damaged = {9, 9, 9};
+    WriteFile("save.dat", damaged);
+    std::string out;
+    EXPECT_EQ(0, Load(out));
+    EXPECT_EQ(0u, out.find("\nLoadGame\nUnable to load save.dat: ")) << out;
+    EXPECT_NE(std::string::npos, out.find("\nUnable to move save.dat aside: ")) << out;
+    EXPECT_EQ(damaged, ReadFile("save.dat"));
+    // The game plays on, but its save at quit leaves the file alone.
+    EXPECT_EQ(0, Save(out));
+    EXPECT_EQ(0u, out.find("\nUnable to write save.dat: ")) << out;
+    EXPECT_EQ(damaged, ReadFile("save.dat"));
+    EXPECT_EQ(101u, Entries().size());
+}
+
+// Links left at the names the game writes never lead it outside its folder:
+// the file they point to stays as it was, and save.dat becomes a file of its
+// own.
+TEST_F(SaveFile, LinksAtTheNamesTheGameWritesAreNeverFollowed) {
+    ASSERT_EQ(0, mkdir("outside", 0755));
+    Bytes victim = {'k', 'e', 'e', 'p'};
+    WriteFile("outside/victim", victim);
+    const std::string pid = std::to_string(getpid());
+    std::vector<std::string> links = {"save.dat.tmp", "save.dat.bad", "save.dat.bad.1"};
+    for (int k = 0; k < 3; k++)
+        links.push_back("save.dat.tmp." + pid + "." + std::to_string(k));
+    for (const std::string &l : links)
+        ASSERT_EQ(0, symlink("outside/victim", l.c_str())) << l;
+    WriteFile("save.dat", {1, 2, 3}); // damaged: to be moved aside
+    std::string out;
+    EXPECT_EQ(0, Load(out));
+    EXPECT_NE(std::string::npos, out.find("as save.dat.bad.2\n")) << out;
+    currStage = 6;
+    ASSERT_EQ(1, Save(out)) << out;
+
+    EXPECT_EQ(victim, ReadFile("outside/victim"));
+    for (const std::string &l : links) {
+        char target[64] = {};
+        EXPECT_LT(0, readlink(l.c_str(), target, sizeof target - 1)) << l;
+        EXPECT_STREQ("outside/victim", target) << l;
+    }
+    struct stat st;
+    ASSERT_EQ(0, lstat("save.dat", &st));
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(6, ReadFile("save.dat")[0]);
+    EXPECT_EQ(Bytes({1, 2, 3}), ReadFile("save.dat.bad.2"));
+}
+
+// A save.dat that is a link is read through it: the file it leads to is only
+// read, and the next save puts a file of the game's own in the link's place.
+TEST_F(SaveFile, ASaveDatLinkIsReadThroughAndReplacedByAFile) {
+    ASSERT_EQ(0, mkdir("elsewhere", 0755));
+    Bytes f = Plain(3, 4, "0000000", STAGE0, Table(0), Table(99));
+    WriteFile("elsewhere/save.dat", f);
+    ASSERT_EQ(0, symlink("elsewhere/save.dat", "save.dat"));
+    std::string out;
+    EXPECT_EQ(1, Load(out)) << out;
+    EXPECT_EQ(3, currStage);
+    currStage = 5;
+    ASSERT_EQ(1, Save(out));
+    EXPECT_EQ(f, ReadFile("elsewhere/save.dat"));
+    struct stat st;
+    ASSERT_EQ(0, lstat("save.dat", &st));
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+// Only a regular file is read: a FIFO would block start-up for ever, and a
+// huge file must be neither read nor copied whole. Both go aside unread.
+TEST_F(SaveFile, AFifoIsRefusedAtOnceAndMovedAside) {
+    ASSERT_EQ(0, mkfifo("save.dat", 0600));
+    EXPECT_EQ(0, InChild([] { return (int)LoadGame(); }));
+    struct stat st;
+    ASSERT_EQ(0, lstat("save.dat.bad", &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_FALSE(Exists("save.dat"));
+}
+
+TEST_F(SaveFile, AHugeFileIsRefusedAtOnceAndMovedAsideWhole) {
+    WriteFile("save.dat", Plain(0, 0, "0000000", STAGE0, Table(0), Table(99)));
+    const off_t huge = (off_t)1 << 32; // 4 GiB, sparse
+    if (truncate("save.dat", huge) != 0) GTEST_SKIP() << "no sparse 4 GiB file here";
+    struct stat before, after;
+    ASSERT_EQ(0, stat("save.dat", &before));
+    // A child that read the file whole would run out of time or memory.
+    EXPECT_EQ(0, InChild([] { return (int)LoadGame(); }));
+    // Moved, not copied: the same file under its new name.
+    ASSERT_EQ(0, stat("save.dat.bad", &after));
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(huge, after.st_size);
+    EXPECT_FALSE(Exists("save.dat"));
+}
+
+TEST_F(SaveFile, AFolderNamedSaveDatIsMovedAsideAndTheGameStillSaves) {
+    ASSERT_EQ(0, mkdir("save.dat", 0755));
+    std::string out;
+    EXPECT_EQ(0, Load(out));
+    EXPECT_EQ(0u, out.find("\nLoadGame\nUnable to load save.dat: not a regular file\n")) << out;
+    struct stat st;
+    ASSERT_EQ(0, lstat("save.dat.bad", &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(1, Save(out));
+    EXPECT_EQ(559u, ReadFile("save.dat").size());
+}
+
+// Two copies of the game in one folder, saving over and over: save.dat is at
+// every moment one whole save of one of them, never a mix.
+TEST_F(SaveFile, TwoCopiesSavingAtOnceNeverMixTheirSaves) {
+    const int rounds = 150;
+    // Copy A: stage 0 fresh. Copy B: stage 1 with a long move count, which
+    // makes its file longer (eleven blocks and the extension record).
+    Bytes a = Plain(0, 0, "0000000", STAGE0, Table(0), Table(99));
+    auto copy = [rounds](bool isB) {
+        if (isB) {
+            currStage = 1;
+            InitStage();
+            movePoint = 1000;
+            memset(isClear, 1, SAVED_STAGES);
+            memset(bestMove, 5, SAVED_STAGES);
+        }
+        for (int i = 0; i < rounds; i++)
+            if (!SaveGame()) return 1;
+        return 0;
+    };
+    fflush(stdout);
+    pid_t kids[2];
+    for (int k = 0; k < 2; k++) {
+        kids[k] = fork();
+        ASSERT_NE(-1, kids[k]);
+        if (kids[k] == 0) {
+            if (!freopen("/dev/null", "w", stdout)) _exit(99);
+            _exit(copy(k == 1));
+        }
+    }
+    // Meanwhile every save.dat seen is one of the two whole files.
+    std::vector<Bytes> seen;
+    int running = 2, status[2] = {-1, -1};
+    for (int i = 0; running > 0 && i < 60000; i++) {
+        Bytes f = ReadFile("save.dat");
+        if (!f.empty() && (seen.empty() || seen.back() != f)) seen.push_back(f);
+        for (int k = 0; k < 2; k++)
+            if (kids[k] > 0 && waitpid(kids[k], &status[k], WNOHANG) == kids[k]) {
+                kids[k] = 0;
+                running--;
+            }
+        usleep(500);
+    }
+    for (int k = 0; k < 2; k++)
+        if (kids[k] > 0) {
+            kill(kids[k], SIGKILL);
+            waitpid(kids[k], &status[k], 0);
+        }
+    for (int k = 0; k < 2; k++)
+        EXPECT_TRUE(WIFEXITED(status[k]) && WEXITSTATUS(status[k]) == 0) << k;
+    seen.push_back(ReadFile("save.dat"));
+    // B's file as the game writes it, made the same way here.
+    currStage = 1;
+    InitStage();
+    movePoint = 1000;
+    memset(isClear, 1, SAVED_STAGES);
+    memset(bestMove, 5, SAVED_STAGES);
+    std::string out;
+    ASSERT_EQ(1, Save(out));
+    Bytes b = ReadFile("save.dat");
+    ASSERT_EQ(534u + 55 + 10, b.size());
+    for (const Bytes &f : seen)
+        EXPECT_TRUE(f == a || f == b) << f.size() << " bytes, neither copy's save";
+    EXPECT_EQ(std::vector<std::string>{"save.dat"}, Entries()); // no file of theirs left
+}
+
+// A save that fails leaves the old file whole and nothing of its own behind.
 TEST_F(SaveFile, FailedWriteKeepsTheOldFile) {
     Bytes old = Plain(9, 1, "0000005", STAGE0, Table(0), Table(99));
-    currStage = 4;
-    // The temporary file cannot be created: a directory stands in its way.
     WriteFile("save.dat", old);
-    ASSERT_EQ(0, mkdir("save.dat.tmp", 0755));
+    currStage = 4;
+    // The new file cannot be created: no descriptor is left to open it with.
+    EXPECT_EQ(0, InChild([] {
+                  int free = dup(0);
+                  close(free);
+                  struct rlimit lim = {(rlim_t)free, (rlim_t)free};
+                  if (setrlimit(RLIMIT_NOFILE, &lim) != 0) return 2;
+                  return (int)SaveGame();
+              }));
+    EXPECT_EQ(old, ReadFile("save.dat"));
+    EXPECT_EQ(std::vector<std::string>{"save.dat"}, Entries());
+
+    // The disk fills up on the way out: files may grow to 100 bytes only.
+    EXPECT_EQ(0, InChild([] {
+                  signal(SIGXFSZ, SIG_IGN);
+                  struct rlimit lim = {100, 100};
+                  if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return 2;
+                  return (int)SaveGame();
+              }));
+    EXPECT_EQ(old, ReadFile("save.dat"));
+    EXPECT_EQ(std::vector<std::string>{"save.dat"}, Entries());
+
+    // The failure is reported on a line of its own.
+    ASSERT_EQ(0, mkdir("sub", 0755));
+    ASSERT_EQ(0, chdir("sub"));
+    ASSERT_EQ(0, rmdir("../sub")); // the folder is gone under the game
     std::string out;
     EXPECT_EQ(0, Save(out));
-    EXPECT_EQ(0u, out.find("Unable to write save.dat: ")) << out;
-    EXPECT_EQ(old, ReadFile("save.dat"));
-    rmdir("save.dat.tmp");
-
-    // The disk fills up: the temporary file leads to /dev/full, so the data
-    // fails on its way out.
-    ASSERT_EQ(0, symlink("/dev/full", "save.dat.tmp"));
-    EXPECT_EQ(0, Save(out));
-    EXPECT_EQ(0u, out.find("Unable to write save.dat: ")) << out;
-    EXPECT_EQ(old, ReadFile("save.dat"));
-    EXPECT_FALSE(Exists("save.dat.tmp"));
+    EXPECT_EQ(0u, out.find("\nUnable to write save.dat: ")) << out;
+    ASSERT_EQ(0, chdir(dir.c_str()));
 
     // With the way clear again the save goes through.
     EXPECT_EQ(1, Save(out));
