@@ -1,12 +1,13 @@
 # Thin wrapper over CMake: `make run` plays, `make test` tests.
 BUILD      := build
 BUILD_TSAN := build-tsan
+BUILD_ASAN := build-asan
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan clean
+.PHONY: all deps build run test test-tsan test-asan clean
 
 all: build
 
@@ -27,6 +28,7 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) test-tsan
+	$(MAKE) test-asan
 
 # The threaded parts again under ThreadSanitizer.
 test-tsan: deps
@@ -35,5 +37,13 @@ test-tsan: deps
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
+# The unit tests again under AddressSanitizer and UBSan.
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_ASAN=ON
+	cmake --build $(BUILD_ASAN) -j$(JOBS)
+	cd $(BUILD_ASAN) && ASAN_OPTIONS="halt_on_error=1 detect_leaks=1" \
+	    UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
+
 clean:
-	rm -rf $(BUILD) $(BUILD_TSAN)
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN)
