@@ -2,12 +2,14 @@
 BUILD      := build
 BUILD_TSAN := build-tsan
 BUILD_ASAN := build-asan
+BUILD_FUZZ := build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan test-asan clean
+.PHONY: all deps build run test test-tsan test-asan fuzz clean
 
 all: build
 
@@ -45,5 +47,29 @@ test-asan: deps
 	    UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
+# The save-file loader under libFuzzer (Debian's clang) for FUZZ_SECONDS, from
+# seeds the game saved itself. Findings are kept in $(BUILD_FUZZ); the loader
+# works in a folder of its own, in memory where it can (every save is synced),
+# removed afterwards.
+FUZZ_SOURCES := tests/fuzz_save.cpp game/save.cpp game/files.cpp game/state.cpp \
+                game/board.cpp game/stage.cpp
+FUZZ_FLAGS   := -std=c++17 -g -O1 -Wall -Wextra -Igame -Iframework \
+                -fsanitize=address,undefined -fno-sanitize-recover=undefined
+fuzz: deps
+	@bash tools/install-deps.sh clang libclang-rt-14-dev
+	mkdir -p $(BUILD_FUZZ)
+	clang++ $(FUZZ_FLAGS) -fsanitize=fuzzer $$(pkg-config --cflags sdl SDL_mixer) \
+	    $(FUZZ_SOURCES) $$(pkg-config --libs sdl SDL_mixer) -o $(BUILD_FUZZ)/fuzz_save
+	clang++ $(FUZZ_FLAGS) -DFUZZ_SEEDS_MAIN $$(pkg-config --cflags sdl SDL_mixer) \
+	    $(FUZZ_SOURCES) $$(pkg-config --libs sdl SDL_mixer) -o $(BUILD_FUZZ)/fuzz_seeds
+	rm -rf $(BUILD_FUZZ)/corpus && mkdir $(BUILD_FUZZ)/corpus
+	$(BUILD_FUZZ)/fuzz_seeds $(BUILD_FUZZ)/corpus
+	shm=/dev/shm; [ -d $$shm ] && [ -w $$shm ] || shm=$${TMPDIR:-/tmp}; \
+	work=$$(mktemp -d -p $$shm tombslide-fuzz-XXXXXX) && cd $$work && \
+	    "$(CURDIR)/$(BUILD_FUZZ)/fuzz_save" -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
+	        -timeout=10 -artifact_prefix="$(CURDIR)/$(BUILD_FUZZ)/" -print_final_stats=1 \
+	        "$(CURDIR)/$(BUILD_FUZZ)/corpus"; \
+	    status=$$?; cd / && rm -rf "$$work"; exit $$status
+
 clean:
-	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ)
