@@ -37,9 +37,15 @@ void WriteFile(const char *path, const Bytes &b) {
     out.write((const char *)b.data(), (std::streamsize)b.size());
 }
 
-bool Exists(const char *path) {
+// The kind of what stands at path (S_IFREG, S_IFDIR, ...), links not
+// followed; 0 when nothing does.
+mode_t KindAt(const char *path) {
     struct stat st;
-    return lstat(path, &st) == 0;
+    return lstat(path, &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+bool Exists(const char *path) {
+    return KindAt(path) != 0;
 }
 
 struct Block {
@@ -402,9 +408,7 @@ TEST_F(SaveFile, EarlierDamagedFilesAndWhateverHoldsTheirNamesStay) {
         << out;
     EXPECT_EQ(first, ReadFile("save.dat.bad"));
     EXPECT_EQ(second, ReadFile("save.dat.bad.2"));
-    struct stat st;
-    ASSERT_EQ(0, lstat("save.dat.bad.1", &st));
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ((mode_t)S_IFDIR, KindAt("save.dat.bad.1"));
     EXPECT_EQ(1, Save(out));
     EXPECT_EQ(559u, ReadFile("save.dat").size());
 }
@@ -454,9 +458,7 @@ TEST_F(SaveFile, LinksAtTheNamesTheGameWritesAreNeverFollowed) {
         EXPECT_LT(0, readlink(l.c_str(), target, sizeof target - 1)) << l;
         EXPECT_STREQ("outside/victim", target) << l;
     }
-    struct stat st;
-    ASSERT_EQ(0, lstat("save.dat", &st));
-    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ((mode_t)S_IFREG, KindAt("save.dat"));
     EXPECT_EQ(6, ReadFile("save.dat")[0]);
     EXPECT_EQ(Bytes({1, 2, 3}), ReadFile("save.dat.bad.2"));
 }
@@ -474,9 +476,7 @@ TEST_F(SaveFile, ASaveDatLinkIsReadThroughAndReplacedByAFile) {
     currStage = 5;
     ASSERT_EQ(1, Save(out));
     EXPECT_EQ(f, ReadFile("elsewhere/save.dat"));
-    struct stat st;
-    ASSERT_EQ(0, lstat("save.dat", &st));
-    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ((mode_t)S_IFREG, KindAt("save.dat"));
 }
 
 // Only a regular file is read: a FIFO would block start-up for ever, and a
@@ -484,9 +484,7 @@ TEST_F(SaveFile, ASaveDatLinkIsReadThroughAndReplacedByAFile) {
 TEST_F(SaveFile, AFifoIsRefusedAtOnceAndMovedAside) {
     ASSERT_EQ(0, mkfifo("save.dat", 0600));
     EXPECT_EQ(0, InChild([] { return (int)LoadGame(); }));
-    struct stat st;
-    ASSERT_EQ(0, lstat("save.dat.bad", &st));
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ((mode_t)S_IFIFO, KindAt("save.dat.bad"));
     EXPECT_FALSE(Exists("save.dat"));
 }
 
@@ -510,9 +508,7 @@ TEST_F(SaveFile, AFolderNamedSaveDatIsMovedAsideAndTheGameStillSaves) {
     std::string out;
     EXPECT_EQ(0, Load(out));
     EXPECT_EQ(0u, out.find("\nLoadGame\nUnable to load save.dat: not a regular file\n")) << out;
-    struct stat st;
-    ASSERT_EQ(0, lstat("save.dat.bad", &st));
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ((mode_t)S_IFDIR, KindAt("save.dat.bad"));
     EXPECT_EQ(1, Save(out));
     EXPECT_EQ(559u, ReadFile("save.dat").size());
 }
