@@ -39,9 +39,11 @@ test-tsan: deps
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
-# The unit tests again under AddressSanitizer and UBSan.
+# The unit tests again under AddressSanitizer and UBSan; of the tools only
+# those the tests link.
 test-asan: deps
-	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_ASAN=ON
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_ASAN=ON \
+	    -DTOMBSLIDE_TOOLS="embed;stagegen"
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS="halt_on_error=1 detect_leaks=1" \
 	    UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \

@@ -542,10 +542,11 @@ TEST_F(SaveFile, TwoCopiesSavingAtOnceNeverMixTheirSaves) {
             _exit(copy(k == 1));
         }
     }
-    // Meanwhile every save.dat seen is one of the two whole files.
+    // Meanwhile every save.dat seen is one of the two whole files. The copies
+    // get two minutes at the very least, then are stopped.
     std::vector<Bytes> seen;
     int running = 2, status[2] = {-1, -1};
-    for (int i = 0; running > 0 && i < 60000; i++) {
+    for (int i = 0; running > 0 && i < 240000; i++) {
         Bytes f = ReadFile("save.dat");
         if (!f.empty() && (seen.empty() || seen.back() != f)) seen.push_back(f);
         for (int k = 0; k < 2; k++)
