@@ -432,6 +432,24 @@ TEST_F(SaveFile, ADamagedFileThatCannotBeMovedAsideIsNeverReplaced) {
     EXPECT_EQ(101u, Entries().size());
 }
 
+// In a folder the game may not write in, the damaged file can go nowhere: it
+// stays as it is, and the game neither moves nor replaces it.
+TEST_F(SaveFile, ADamagedFileInAReadOnlyFolderStaysAsItIs) {
+    Bytes damaged = {9, 9, 9};
+    WriteFile("save.dat", damaged);
+    ASSERT_EQ(0, chmod(".", 0555));
+    // Run as nobody: the folder's mode does not hold back the superuser.
+    int r = InChild([] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 90;
+        return 10 * LoadGame() + SaveGame();
+    });
+    ASSERT_EQ(0, chmod(".", 0755));
+    if (r == 90) GTEST_SKIP() << "cannot run as another user here";
+    EXPECT_EQ(0, r);
+    EXPECT_EQ(damaged, ReadFile("save.dat"));
+    EXPECT_EQ(std::vector<std::string>{"save.dat"}, Entries());
+}
+
 // Links left at the names the game writes never lead it outside its folder:
 // the file they point to stays as it was, and save.dat becomes a file of its
 // own.
