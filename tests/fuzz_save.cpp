@@ -22,8 +22,6 @@
 
 namespace {
 
-const int LONGEST = 534 + 5 * MAX_BLOCKS + 10; // plain layout, 20 blocks, extension
-
 // The game as Init leaves it, on stage 0 as laid out.
 void Reset() {
     GAME = GAME_PLAYING;
@@ -40,6 +38,8 @@ void Reset() {
 #ifndef FUZZ_SEEDS_MAIN
 
 namespace {
+
+const int LONGEST = 534 + 5 * MAX_BLOCKS + 10; // plain layout, 20 blocks, extension
 
 // Everything the save file carries, as the game holds it.
 struct Snapshot {
