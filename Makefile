@@ -1,12 +1,15 @@
 # Thin wrapper over CMake: `make run` plays, `make test` tests.
 BUILD      := build
 BUILD_TSAN := build-tsan
+BUILD_ARM  := build-arm
+ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
+ARM_PACKAGES := cmake g++ make pkg-config crossbuild-essential-armel qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan clean
+.PHONY: all deps build run test test-tsan test-arm clean
 
 all: build
 
@@ -35,5 +38,16 @@ test-tsan: deps
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
+# The handheld's build (ARMv5TE, classic SDL 1.2 from Debian's armel packages),
+# every test program and a headless run of the game under qemu-arm.
+test-arm:
+	@bash tools/install-deps.sh $(ARM_PACKAGES)
+	bash tools/armel-sysroot.sh $(ARM_SYSROOT)
+	cmake -S . -B $(BUILD_ARM) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/armel-toolchain.cmake \
+	    -DTOMBSLIDE_ARMEL_SYSROOT=$(CURDIR)/$(ARM_SYSROOT)
+	cmake --build $(BUILD_ARM) -j$(JOBS)
+	cd $(BUILD_ARM) && GTEST_SHUFFLE=1 ctest --output-on-failure -j$(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD_TSAN)
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ARM) $(ARM_SYSROOT)
