@@ -6,7 +6,7 @@ ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
-ARM_PACKAGES := cmake g++ make pkg-config crossbuild-essential-armel qemu-user mmdebstrap
+ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
 .PHONY: all deps build run test test-tsan test-arm clean
