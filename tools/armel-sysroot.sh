@@ -8,7 +8,8 @@
 # mmdebstrap keeps its own apt configuration and only unpacks the packages
 # into DIR. The C and C++ runtimes to link against come with the host's cross
 # compiler; the sysroot's own copies are what the programs load under qemu.
-# When DIR was made from the same package list it is kept as it is.
+# When DIR was made from the same package list by the same script, it is kept
+# as it is.
 set -euo pipefail
 
 DIR=${1:?usage: armel-sysroot.sh DIR}
@@ -23,7 +24,8 @@ DEVEL="libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgtest-dev libgmo
 
 want="$SUITE $MIRROR armel
 runtime: $RUNTIME
-devel: $DEVEL"
+devel: $DEVEL
+script: $(sha256sum <"${BASH_SOURCE[0]}" | cut -d' ' -f1)"
 if [ -f "$DIR/.packages" ] && [ "$(cat "$DIR/.packages")" = "$want" ]; then
     echo "armel sysroot $DIR is up to date"
     exit 0
