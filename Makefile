@@ -9,7 +9,7 @@ PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev 
 ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan test-arm clean
+.PHONY: all deps build run test test-tsan arm-build test-arm bench-arm clean
 
 all: build
 
@@ -38,16 +38,23 @@ test-tsan: deps
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
-# The handheld's build (ARMv5TE, classic SDL 1.2 from Debian's armel packages),
-# every test program and a headless run of the game under qemu-arm.
-test-arm:
+# The handheld's build: ARMv5TE, against the classic SDL 1.2 from Debian's
+# armel packages.
+arm-build:
 	@bash tools/install-deps.sh $(ARM_PACKAGES)
 	bash tools/armel-sysroot.sh $(ARM_SYSROOT)
 	cmake -S . -B $(BUILD_ARM) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/armel-toolchain.cmake \
 	    -DTOMBSLIDE_ARMEL_SYSROOT=$(CURDIR)/$(ARM_SYSROOT)
 	cmake --build $(BUILD_ARM) -j$(JOBS)
+
+# Every test program and a headless run of the game under qemu-arm.
+test-arm: arm-build
 	cd $(BUILD_ARM) && GTEST_SHUFFLE=1 ctest --output-on-failure -j$(JOBS)
+
+# make bench's ticks on the ARM build under qemu-arm. Not a test.
+bench-arm: arm-build
+	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ARM) $(ARM_SYSROOT)
