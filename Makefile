@@ -9,7 +9,7 @@ PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev 
 ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan arm-build test-arm bench-arm clean
+.PHONY: all deps build run test test-tsan clean
 
 all: build
 
@@ -31,12 +31,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) test-tsan
 
-# The threaded parts again under ThreadSanitizer.
-test-tsan: deps
-	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_TSAN=ON
-	cmake --build $(BUILD_TSAN) -j$(JOBS)
-	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
+.PHONY: arm-build test-arm bench-arm
 
 # The handheld's build: ARMv5TE, against the classic SDL 1.2 from Debian's
 # armel packages.
@@ -58,6 +53,13 @@ test-arm: arm-build
 # make bench's ticks on the ARM build under qemu-arm. Not a test.
 bench-arm: arm-build
 	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
+
+# The threaded parts again under ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_TSAN=ON
+	cmake --build $(BUILD_TSAN) -j$(JOBS)
+	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ARM) $(ARM_SYSROOT)
