@@ -4,9 +4,12 @@ BUILD_TSAN := build-tsan
 BUILD_ASAN := build-asan
 BUILD_FUZZ := build-fuzz
 FUZZ_SECONDS ?= 60
+BUILD_ARM  := build-arm
+ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
+ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
 .PHONY: all deps build run test test-tsan test-asan fuzz clean
@@ -31,6 +34,29 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) test-tsan
 	$(MAKE) test-asan
+
+.PHONY: arm-build test-arm bench-arm
+
+# The handheld's build: ARMv5TE, against the classic SDL 1.2 from Debian's
+# armel packages.
+arm-build:
+	@bash tools/install-deps.sh $(ARM_PACKAGES)
+	bash tools/armel-sysroot.sh $(ARM_SYSROOT)
+	cmake -S . -B $(BUILD_ARM) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/armel-toolchain.cmake \
+	    -DTOMBSLIDE_ARMEL_SYSROOT=$(CURDIR)/$(ARM_SYSROOT)
+	cmake --build $(BUILD_ARM) -j$(JOBS)
+
+# Every test program and a headless run of the game under qemu-arm. The
+# classic library's version is named for the tests that check which SDL 1.2
+# is loaded.
+test-arm: arm-build
+	cd $(BUILD_ARM) && GTEST_SHUFFLE=1 TOMBSLIDE_SDL_VERSION=1.2.15 \
+	    ctest --output-on-failure -j$(JOBS)
+
+# make bench's ticks on the ARM build under qemu-arm. Not a test.
+bench-arm: arm-build
+	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
 
 # The threaded parts again under ThreadSanitizer.
 test-tsan: deps
@@ -74,4 +100,4 @@ fuzz: deps
 	    status=$$?; cd / && rm -rf "$$work"; exit $$status
 
 clean:
-	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT)

@@ -204,7 +204,7 @@ TEST_F(Drawing, SnapshotWritesTheDrawnFrame) {
     const std::string tool = BINARY_DIR "/tools/snapshot/snapshot";
     const std::string png = testing::TempDir() + "snapshot_" + std::to_string(getpid()) + ".png";
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "snapshot not built";
-    ASSERT_EQ(system((tool + " 2 " + png + " --moves 42 >/dev/null").c_str()), 0);
+    ASSERT_EQ(system((TOOL_RUNNER + tool + " 2 " + png + " --moves 42 >/dev/null").c_str()), 0);
     SDL_Surface *shot = IMG_Load(png.c_str());
     ASSERT_NE(shot, nullptr);
     ASSERT_EQ(shot->w, 320);
