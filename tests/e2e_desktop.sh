@@ -21,7 +21,7 @@ cd "$WORK"
 stages() { grep -c "InitStage" "$LOG" || true; }
 # Waits until the trace has n stage layouts.
 wait_stages() {
-    for _ in $(seq 100); do [ "$(stages)" -ge "$1" ] && return 0; sleep 0.05; done
+    for _ in $(seq 400); do [ "$(stages)" -ge "$1" ] && return 0; sleep 0.05; done
     fail "expected $1 stage layouts, found $(stages)"
 }
 

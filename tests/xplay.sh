@@ -96,7 +96,8 @@ launch() {
     rm -f "$LOG"
     stdbuf -o0 "$GAME" >"$WORK/run.log" 2>&1 &
     GPID=$!
-    for _ in $(seq 100); do
+    # Generous deadlines: a machine busy with builds starts and ends slowly.
+    for _ in $(seq 600); do
         grep -q "DrawScore" "$LOG" 2>/dev/null && break
         sleep 0.05
     done
@@ -107,7 +108,7 @@ launch() {
 # Waits for the game to end; its status must be 0.
 finish() {
     local status=0
-    for _ in $(seq 100); do kill -0 "$GPID" 2>/dev/null || break; sleep 0.05; done
+    for _ in $(seq 600); do kill -0 "$GPID" 2>/dev/null || break; sleep 0.05; done
     kill -0 "$GPID" 2>/dev/null && fail "the game did not end"
     wait "$GPID" || status=$?
     GPID=""
