@@ -229,9 +229,7 @@ void CatchHangUp() {
     sigaction(SIGHUP, &act, nullptr);
 }
 
-Uint8 OnHandheld() {
-    return access(LAUNCHER, X_OK) == 0 ? 1 : 0;
-}
+Uint8 OnHandheld() { return access(LAUNCHER, X_OK) == 0 ? 1 : 0; }
 
 Uint8 HandleEvent(const SDL_Event &event) {
     LockGame();
