@@ -8,11 +8,15 @@ BUILD_ARM  := build-arm
 ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
-              libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
+              libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick \
+              desktop-file-utils appstream
 ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
+PREFIX     ?= /usr/local
+# What building the Debian package needs on top.
+DEB_PACKAGES := build-essential debhelper lintian
 
-.PHONY: all deps build run test test-tsan test-asan fuzz clean
+.PHONY: all deps build game run install deb test test-tsan test-asan fuzz clean
 
 all: build
 
@@ -23,12 +27,32 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS)
 
+# The game alone (and the embedder it is built with), none of the tests and
+# tools.
+game: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS) --target tombslide
+
 # The game runs from a per-user data folder holding drag.wav and save.dat, so
 # progress survives rebuilds.
-run: build
+run: game
 	@mkdir -p "$(DATA_DIR)"
 	@cp assets/drag.wav "$(DATA_DIR)/drag.wav"
 	cd "$(DATA_DIR)" && "$(CURDIR)/$(BUILD)/tombslide"
+
+# The game, its launcher, menu entry, icons, metainfo and manual page under
+# PREFIX (inside DESTDIR when given).
+install: game
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, built by Debian's own tools from a copy of the sources
+# in build-deb/, where the .deb is left; lintian checks it.
+deb:
+	@bash tools/install-deps.sh $(DEB_PACKAGES) libsdl-image1.2-dev libsdl-mixer1.2-dev cmake pkg-config
+	rm -rf build-deb && mkdir -p build-deb/tombslide
+	tar -cf - --exclude='./build*' --exclude=./.git . | tar -xf - -C build-deb/tombslide
+	cd build-deb/tombslide && dpkg-buildpackage -b -us -uc -j$(JOBS)
+	lintian --fail-on error build-deb/*.deb
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
@@ -100,4 +124,4 @@ fuzz: deps
 	    status=$$?; cd / && rm -rf "$$work"; exit $$status
 
 clean:
-	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT)
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb

@@ -12,6 +12,8 @@
 #include "digit.h"
 #include "image.h"
 
+// The window's title and icon are set before the display is opened.
+static const int windowPrepared = PrepareWindow();
 Class_LCD cLCD(320, 240);
 Class_Quib cQuib(270, 229);
 

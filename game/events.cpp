@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <csignal>
+
 #include <unistd.h>
 
 #include "joy.h"
@@ -17,6 +19,8 @@ namespace {
 const Sint16 BUTTON_TOP = 210; // the button bar's first row
 const Sint16 BUTTON_W = 30;
 enum { BUTTON_PREVIOUS, BUTTON_RESTART, BUTTON_NEXT, BUTTON_QUIT };
+// Joystick button numbers of the handheld buttons that the game acts on.
+enum { BUTTON_L = 4, BUTTON_R = 5, BUTTON_HOME = 6, BUTTON_I = 8 };
 
 // Board column or row under a screen coordinate at least 30. A coordinate far
 // beyond the screen counts as cell 255, which no block reaches, rather than
@@ -98,6 +102,40 @@ void ButtonPress(const SDL_Event &event) {
     }
 }
 
+// The handheld button a desktop key stands for, or -1: Left and Page Up are
+// L, Right and Page Down are R, Backspace is I and Escape is Home.
+int ButtonOfKey(SDLKey key) {
+    switch (key) {
+    case SDLK_LEFT:
+    case SDLK_PAGEUP:
+        return BUTTON_L;
+    case SDLK_RIGHT:
+    case SDLK_PAGEDOWN:
+        return BUTTON_R;
+    case SDLK_BACKSPACE:
+        return BUTTON_I;
+    case SDLK_ESCAPE:
+        return BUTTON_HOME;
+    default:
+        return -1;
+    }
+}
+
+// A key that stands for a button is handled as that button's press or
+// release, through the same flags.
+void KeyEvent(const SDL_Event &event) {
+    int button = ButtonOfKey(event.key.keysym.sym);
+    if (button < 0) return;
+    SDL_Event e = {};
+    e.type = event.type == SDL_KEYDOWN ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    e.jbutton.type = e.type;
+    e.jbutton.button = (Uint8)button;
+    if (e.type == SDL_JOYBUTTONDOWN)
+        ButtonPress(e);
+    else
+        KeyUp(e);
+}
+
 void DispatchEvent(const SDL_Event &event) {
     switch (event.type) {
     case SDL_MOUSEMOTION:
@@ -114,6 +152,10 @@ void DispatchEvent(const SDL_Event &event) {
         break;
     case SDL_JOYBUTTONUP:
         KeyUp(event);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        KeyEvent(event);
         break;
     case SDL_QUIT:
         // The sounds stay until the loop has ended: motion queued behind this
@@ -133,6 +175,9 @@ int Init() {
         printf("Unable to init SDL: %s\n", SDL_GetError());
         return 0;
     }
+    // Without a display there is nothing to play on: stop here, before
+    // anything is loaded or written (the surface manager has said why).
+    if (cLCD.scr[0] == nullptr) return 0;
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
         printf("\nUnable to open audio: %s\n", SDL_GetError());
         return 0;
@@ -164,6 +209,24 @@ void Quit() {
     if (chdir("/usr/gp2x") != 0) {
     }
     execl(LAUNCHER, LAUNCHER, (char *)nullptr);
+}
+
+// Passes a hang-up on as SIGTERM (kill is safe in a signal handler).
+static void HangUp(int) {
+    kill(getpid(), SIGTERM);
+}
+
+void CatchHangUp() {
+    struct sigaction term, hup;
+    if (sigaction(SIGTERM, nullptr, &term) != 0 || sigaction(SIGHUP, nullptr, &hup) != 0) return;
+    // Only where SDL catches SIGTERM, and not where the hang-up is ignored
+    // on purpose (nohup).
+    if (term.sa_handler == SIG_DFL || term.sa_handler == SIG_IGN || hup.sa_handler == SIG_IGN)
+        return;
+    struct sigaction act = {};
+    act.sa_handler = HangUp;
+    sigemptyset(&act.sa_mask);
+    sigaction(SIGHUP, &act, nullptr);
 }
 
 Uint8 OnHandheld() { return access(LAUNCHER, X_OK) == 0 ? 1 : 0; }

@@ -9,6 +9,8 @@
 int main(int, char **) {
     puts("\nmain");
     if (!Init()) return 1;
+    CatchHangUp();
+    if (!OnHandheld()) FitWindow();
     // The touch panel has no pointer to show. A desktop keeps its pointer:
     // there SDL 1.2 over SDL 2 turns a hidden cursor in a full-screen mode into
     // relative mouse mode, and the player would be clicking blind.

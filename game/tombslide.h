@@ -176,6 +176,15 @@ extern Uint8 sx, sy;
 
 int Init();
 void Quit();
+// Starts SDL and sets the window's title and icon (and on a desktop asks for
+// sharp scaling) before the display is opened. 1 when all of it was done.
+int PrepareWindow();
+// On a desktop, once the display is open: whole-number scaling, and a window
+// that covers the display also without a window manager.
+void FitWindow();
+// Makes a hang-up (SIGHUP) end the game as SIGTERM does, which SDL turns
+// into its quit event. Called once SDL is running.
+void CatchHangUp();
 // 1 on the handheld, where its launcher is installed.
 Uint8 OnHandheld();
 

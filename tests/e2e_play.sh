@@ -4,37 +4,12 @@
 # Solves stage 0 in its seven moves, looks for the Stage Clear banner in a
 # screenshot, touches to go on, quits with the quit button, checks save.dat,
 # then starts again and looks for the resumed board. Also checks that a game
-# whose audio cannot open says so and ends with status 1.
-#
-# The pointer: the script drives the pen with relative moves and keeps track
-# of where it is, first pushing it into the top-left corner, (0, 0). This
-# works whether the game sees the pointer directly (a desktop, where the game
-# leaves it visible) or, with SDL_MOUSE_RELATIVE_MODE_WARP=1, through the
-# relative mouse mode that SDL 1.2 over SDL 2 uses for a hidden cursor in a
-# full-screen mode (the handheld's set-up). Full screen itself needs nothing
-# under Xvfb.
+# whose audio cannot open says so and ends with status 1. Helpers: xplay.sh.
 set -euo pipefail
 
 GAME=$(realpath "$1")
 SRC=$(realpath "$2")
-for tool in Xvfb xdotool import convert compare od; do
-    command -v "$tool" >/dev/null || { echo "e2e: $tool is missing"; exit 1; }
-done
-
-WORK=$(mktemp -d /tmp/tombslide-e2e-XXXXXX)
-XPID=""
-GPID=""
-cleanup() {
-    [ -n "$GPID" ] && kill "$GPID" 2>/dev/null || true
-    [ -n "$XPID" ] && kill "$XPID" 2>/dev/null || true
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "e2e FAILED: $*"
-    [ -f "$WORK/run.log" ] && tail -c 2000 "$WORK/run.log" | tr '\n' ' ' && echo
-    exit 1
-}
+source "$SRC/tests/xplay.sh"
 started=$SECONDS
 
 # --- A game whose audio cannot open says why and ends with status 1, without
@@ -49,65 +24,13 @@ set -e
 grep -q "Unable to open audio: " "$WORK/noaudio/out.txt" || fail "no audio message"
 [ ! -e "$WORK/noaudio/save.dat" ] || fail "failed start-up wrote save.dat"
 
-# --- The display. Xvfb picks a free display number itself and writes it to
-# the given descriptor once it is ready to take clients.
-Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XPID=$!
-for _ in $(seq 100); do grep -q '[0-9]' "$WORK/display" 2>/dev/null && break; sleep 0.05; done
-D=$(tr -dc '0-9' <"$WORK/display")
-[ -n "$D" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-export DISPLAY=":$D"
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no display :$D"
+start_display
 
 export SDL_AUDIODRIVER=dummy
 export SDL_MOUSE_RELATIVE_MODE_WARP=1
 cp "$SRC/assets/drag.wav" "$WORK/"
 cd "$WORK"
 
-PX=0
-PY=0
-# Moves the pen to (x, y) in steps of at most 15 pixels.
-pen() {
-    local tx=$1 ty=$2 dx dy
-    while [ "$PX" -ne "$tx" ] || [ "$PY" -ne "$ty" ]; do
-        dx=$((tx - PX)); dy=$((ty - PY))
-        [ "$dx" -gt 15 ] && dx=15; [ "$dx" -lt -15 ] && dx=-15
-        [ "$dy" -gt 15 ] && dy=15; [ "$dy" -lt -15 ] && dy=-15
-        xdotool mousemove_relative -- "$dx" "$dy"
-        PX=$((PX + dx)); PY=$((PY + dy))
-        sleep 0.04
-    done
-}
-# Pushes the pen into the top-left corner, where the game holds it at (0, 0).
-home() {
-    for _ in 1 2 3 4; do xdotool mousemove_relative -- -150 -110; sleep 0.05; done
-    PX=0; PY=0
-}
-centre() { echo $((45 + 30 * $1)); }
-# Drags the block under cell (c1, r1) until the pen is over cell (c2, r2),
-# then keeps nudging the pen there so that the block, which follows by at
-# most one cell per 100 ms tick, catches up; then lifts the pen.
-drag() {
-    local x1 y1 x2 y2
-    x1=$(centre "$1"); y1=$(centre "$2"); x2=$(centre "$3"); y2=$(centre "$4")
-    pen "$x1" "$y1"
-    xdotool mousedown 1
-    sleep 0.05
-    pen "$x2" "$y2"
-    for _ in 1 2 3 4; do
-        sleep 0.13
-        xdotool mousemove_relative -- 1 1; sleep 0.02
-        xdotool mousemove_relative -- -1 -1
-    done
-    sleep 0.15
-    xdotool mouseup 1
-    sleep 0.05
-}
-tap() {
-    pen "$1" "$2"
-    xdotool mousedown 1; sleep 0.05; xdotool mouseup 1; sleep 0.1
-}
-shot() { import -window root "$1"; }
 # Pixels of the 320x95 banner region (0, 110) of a screenshot that are not
 # what the Stage Clear banner of the image sheet drawn over them would give.
 banner_misses() {
@@ -122,31 +45,6 @@ board_diff() {
     convert "$2" -crop 320x180+0+30 +repage "$WORK/board2.png"
     compare -metric AE -fuzz 3% "$WORK/board1.png" "$WORK/board2.png" null: 2>&1 || true
 }
-# Starts the game in the background with its output unbuffered into run.log
-# and waits for its first frame.
-launch() {
-    xdotool mousemove 160 120
-    stdbuf -o0 "$GAME" >"$WORK/run.log" 2>&1 &
-    GPID=$!
-    for _ in $(seq 100); do
-        grep -q "DrawScore" "$WORK/run.log" 2>/dev/null && break
-        sleep 0.05
-    done
-    grep -q "DrawScore" "$WORK/run.log" || fail "the game drew no frame"
-    sleep 0.3
-    home
-}
-# Waits for the game to end; its status must be 0.
-finish() {
-    local status=0
-    for _ in $(seq 100); do kill -0 "$GPID" 2>/dev/null || break; sleep 0.05; done
-    kill -0 "$GPID" 2>/dev/null && fail "the game did not end after quit"
-    wait "$GPID" || status=$?
-    GPID=""
-    [ "$status" -eq 0 ] || fail "the game ended with status $status"
-}
-bytes() { od -An -tu1 -v "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
-
 # CPU time (clock ticks) the game has used so far.
 cpu() { awk '{ print $14 + $15 }' "/proc/$GPID/stat"; }
 

@@ -522,3 +522,132 @@ TEST_F(Events, EventsAndTheRealTimerShareTheGame) {
 }
 
 } // namespace
+
+// Desktop keys act as the handheld's buttons, through the same flags.
+namespace {
+
+SDL_Event Key(Uint8 type, SDLKey sym) {
+    SDL_Event e = {};
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+// One key event through the real dispatch.
+Uint8 KeyPress(SDLKey k) {
+    return HandleEvent(Key(SDL_KEYDOWN, k));
+}
+Uint8 KeyRelease(SDLKey k) {
+    return HandleEvent(Key(SDL_KEYUP, k));
+}
+
+TEST_F(Events, KeysEachKeyDoesWhatItsButtonDoes) {
+    currStage = 10;
+    Start();
+    EXPECT_EQ(1, KeyPress(SDLK_LEFT));
+    EXPECT_EQ(9, currStage);
+    EXPECT_EQ(1, isLkey);
+    KeyRelease(SDLK_LEFT);
+    EXPECT_EQ(0, isLkey);
+    EXPECT_EQ(1, KeyPress(SDLK_PAGEUP));
+    KeyRelease(SDLK_PAGEUP);
+    EXPECT_EQ(8, currStage);
+    EXPECT_EQ(1, KeyPress(SDLK_RIGHT));
+    KeyRelease(SDLK_RIGHT);
+    EXPECT_EQ(1, KeyPress(SDLK_PAGEDOWN));
+    EXPECT_EQ(1, isRkey);
+    KeyRelease(SDLK_PAGEDOWN);
+    EXPECT_EQ(0, isRkey);
+    EXPECT_EQ(10, currStage);
+
+    // Backspace restarts: the block dragged over goes back.
+    currStage = 0;
+    Start();
+    Drag(0, 5, 2, 5);
+    ASSERT_EQ(1, movePoint);
+    EXPECT_EQ(1, KeyPress(SDLK_BACKSPACE));
+    EXPECT_EQ(1, isIKey);
+    KeyRelease(SDLK_BACKSPACE);
+    EXPECT_EQ(0, isIKey);
+    EXPECT_EQ(0, currStage);
+    EXPECT_EQ(0, movePoint);
+    EXPECT_EQ(0, BL[4].x);
+
+    // Other keys change nothing, and no flag.
+    EXPECT_EQ(0, KeyPress(SDLK_a));
+    EXPECT_EQ(0, KeyPress(SDLK_UP));
+    EXPECT_EQ(0, KeyPress(SDLK_RETURN));
+    EXPECT_EQ(0, isAkey + isBkey + isXkey + isYkey + isLkey + isRkey + isHomeKey + isIKey);
+    EXPECT_EQ(0, currStage);
+    EXPECT_EQ(0, done);
+
+    // Escape is Home: the end while playing.
+    EXPECT_EQ(0, KeyPress(SDLK_ESCAPE));
+    EXPECT_EQ(1, isHomeKey);
+    EXPECT_EQ(1, done);
+}
+
+TEST_F(Events, KeysAHeldKeyRepeatsUntilReleasedOrATouchUp) {
+    currStage = 5;
+    Start();
+    KeyPress(SDLK_LEFT); // 4, and L stays held
+    KeyPress(SDLK_RIGHT);
+    EXPECT_EQ(4, currStage); // previous, then next
+    KeyRelease(SDLK_LEFT);
+    EXPECT_EQ(0, isLkey);
+    KeyPress(SDLK_BACKSPACE); // R is still held: restart, then next
+    EXPECT_EQ(5, currStage);
+    KeyRelease(SDLK_BACKSPACE);
+    // Right and Page Down are one button: either release lets go of it.
+    KeyPress(SDLK_PAGEDOWN);
+    EXPECT_EQ(6, currStage);
+    KeyRelease(SDLK_RIGHT);
+    EXPECT_EQ(0, isRkey);
+    KeyPress(SDLK_RIGHT);
+    EXPECT_EQ(7, currStage);
+    Up(); // a touch-up forgets every held button
+    EXPECT_EQ(0, isRkey);
+    // A key release is a button release: a joystick button held as L is let
+    // go by the Left key.
+    Press(4);
+    EXPECT_EQ(6, currStage);
+    KeyRelease(SDLK_LEFT);
+    EXPECT_EQ(0, isLkey);
+}
+
+TEST_F(Events, KeysInTheStageClearPauseKeysActAsTheButtonsDo) {
+    SolveStage0();
+    ASSERT_EQ(GAME_CLEARPAUSE, GAME);
+    Up();
+    // Escape does nothing in the pause, as Home does.
+    KeyPress(SDLK_ESCAPE);
+    KeyRelease(SDLK_ESCAPE);
+    EXPECT_EQ(0, done);
+    EXPECT_EQ(GAME_CLEARPAUSE, GAME);
+    // Right moves on to the next stage at once.
+    EXPECT_EQ(1, KeyPress(SDLK_RIGHT));
+    KeyRelease(SDLK_RIGHT);
+    EXPECT_EQ(1, currStage);
+    EXPECT_EQ(GAME_PLAYING, GAME);
+
+    // Left in the pause ends it on the stage before, as L does.
+    StageClear();
+    EXPECT_EQ(1, KeyPress(SDLK_LEFT));
+    KeyRelease(SDLK_LEFT);
+    EXPECT_EQ(0, currStage);
+    EXPECT_EQ(GAME_PLAYING, GAME);
+
+    // Backspace in the pause restarts the stage just cleared.
+    currStage = 3;
+    Start();
+    StageClear();
+    EXPECT_EQ(1, KeyPress(SDLK_BACKSPACE));
+    KeyRelease(SDLK_BACKSPACE);
+    EXPECT_EQ(3, currStage);
+    EXPECT_EQ(GAME_PLAYING, GAME);
+    EXPECT_EQ(0, movePoint);
+}
+
+} // namespace

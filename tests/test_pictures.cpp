@@ -298,3 +298,25 @@ TEST(Pictures, DigitsAndMakersMark) {
     EXPECT_GT(opaque, 50);
     EXPECT_LT(opaque, 500);
 }
+
+// The application icon in every size installed: square RGBA, the corners
+// outside the rounded tile clear, the tile itself opaque, and the golden case
+// (right of the centre) gold rather than stone.
+TEST(Pictures, IconInEverySize) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        std::string file = "icon-" + std::to_string(size) + ".png";
+        SCOPED_TRACE(file);
+        PngHeader h = ReadHeader(file.c_str());
+        EXPECT_EQ(h.colourType, 6);
+        Picture p = Load(file.c_str());
+        ASSERT_EQ(p.w, size);
+        ASSERT_EQ(p.h, size);
+        int last = size - 1;
+        ExpectTransparent(p, 0, 0, 0, 0, "top-left corner");
+        ExpectTransparent(p, last, last, last, last, "bottom-right corner");
+        ExpectOpaque(p, size / 8, size / 2, size / 8, size / 2, "the tile's left edge");
+        Px gold = p.at(size * 7 / 10, size / 2);
+        EXPECT_EQ(255, gold.a);
+        EXPECT_GT(gold.r, gold.b + 60) << "not gold";
+    }
+}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game and its tests need, when missing.
-# As root it runs apt-get; otherwise it prints the apt-get line and fails.
+# As root it runs apt-get; otherwise it prints the line for root and fails.
 set -u
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
@@ -17,8 +17,11 @@ done
 [ ${#sdl[@]} -eq 0 ] && [ ${#need[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages. Install them with:" >&2
-    echo "  sudo apt-get install -y ${sdl[*]} ${need[*]}" >&2
+    # sudo may not be there on a fresh Debian: name what root runs.
+    all=("${sdl[@]}" "${need[@]}")
+    echo "Missing Debian packages. As root, run:" >&2
+    echo "  apt-get install -y ${all[*]}" >&2
+    echo "for example with: su -c 'apt-get install -y ${all[*]}'" >&2
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -1,5 +1,6 @@
 // artgen: draws Tomb Slide's five pictures and writes them as PNG files.
 //   artgen OUTDIR    writes OUTDIR/image.png, block.png, back.png, digit.png, quib.png
+//                    and the application icon OUTDIR/icon-N.png in six sizes
 // Every picture is made from fixed shapes and seeded noise, so each run writes
 // the same bytes.
 #include "canvas.h"
@@ -34,5 +35,9 @@ int main(int argc, char **argv) {
     failed += Save(dir, "back.png", MakeBackSheet(), false);
     failed += Save(dir, "digit.png", MakeDigitSheet(), true);
     failed += Save(dir, "quib.png", MakeMark(), true);
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        std::string name = "icon-" + std::to_string(size) + ".png";
+        failed += Save(dir, name.c_str(), MakeIcon(size), true);
+    }
     return failed ? 1 : 0;
 }

@@ -81,3 +81,5 @@ Pic MakeFrameSheet();
 Pic MakeBackSheet();
 Pic MakeDigitSheet();
 Pic MakeMark();
+// The application icon, s x s.
+Pic MakeIcon(int s);
