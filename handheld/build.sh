@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds the handheld package: one static ARMv5TE binary over musl and the
+# static SDL stack that deps.sh builds (and keeps), beside its launcher, sound,
+# icon and README.
+#   bash handheld/build.sh [WORK [DIST]]   (defaults: build-handheld, dist/tombslide-handheld)
+set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+SRC=$(dirname "$HERE")
+WORK=$(mkdir -p "${1:-$SRC/build-handheld}" && cd "${1:-$SRC/build-handheld}" && pwd)
+DIST=${2:-$SRC/dist/tombslide-handheld}
+JOBS=${JOBS:-2}
+TARGET=arm-linux-gnueabi
+
+PREFIX=$(bash "$HERE/deps.sh" "$WORK")
+CXX="$WORK/bin/musl-g++"
+CC="$WORK/bin/musl-gcc"
+OBJ="$WORK/game"
+GEN="$OBJ/generated"
+mkdir -p "$GEN"
+
+# The pictures go into the binary as headers that the host's embed tool writes.
+if [ ! -x "$OBJ/embed" ] || [ "$SRC/tools/embed/embed.cpp" -nt "$OBJ/embed" ]; then
+    g++ -std=c++17 -O2 -o "$OBJ/embed" "$SRC/tools/embed/embed.cpp"
+fi
+for pic in image block back digit quib; do
+    name=i$(tr '[:lower:]' '[:upper:]' <<<"${pic:0:1}")${pic:1}
+    hdr=$GEN/$pic.h
+    [ "$pic" = quib ] && hdr=$GEN/quib_data.h # not to be confused with framework/quib.h
+    [ "$hdr" -nt "$SRC/assets/$pic.png" ] || "$OBJ/embed" "$SRC/assets/$pic.png" "$name" "$hdr"
+done
+
+# No exceptions, no RTTI and no thread-safe statics: nothing of the C++
+# runtime is linked but the few allocation calls in runtime.cpp.
+FLAGS=(-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections)
+CXXFLAGS=(-std=c++17 -fno-exceptions -fno-rtti -fno-threadsafe-statics -Wall -Wextra
+          -D_GNU_SOURCE=1 -D_REENTRANT -I"$SRC/framework" -I"$SRC/game" -I"$GEN"
+          -I"$PREFIX/include/SDL" -I"$PREFIX/include")
+sources=("$SRC"/framework/*.cpp "$SRC"/game/*.cpp "$HERE/runtime.cpp")
+objects=()
+pids=()
+for src in "${sources[@]}"; do
+    obj=$OBJ/$(basename "$(dirname "$src")")-$(basename "${src%.cpp}").o
+    objects+=("$obj")
+    # Rebuilt when the source, any header of the game or the stack is newer.
+    if [ -f "$obj" ] && [ -z "$(find "$src" "$SRC/framework" "$SRC/game" "$GEN" "$PREFIX/.done" \
+        -newer "$obj" -print -quit)" ]; then continue; fi
+    [ ${#pids[@]} -lt "$JOBS" ] || { wait "${pids[0]}"; pids=("${pids[@]:1}"); }
+    "$CXX" "${FLAGS[@]}" "${CXXFLAGS[@]}" -c "$src" -o "$obj" &
+    pids+=($!)
+done
+for pid in "${pids[@]}"; do wait "$pid"; done
+
+# Linked with the C driver: the cross compiler's C++ library is built for
+# another C library and must not come in.
+mkdir -p "$DIST"
+"$CC" "${FLAGS[@]}" -Wl,--gc-sections -o "$OBJ/tombslide" "${objects[@]}" -L"$PREFIX/lib" \
+    -lSDL_mixer -lSDL_image -lpng16 -lz -lSDL -lpthread -lm
+"$TARGET-strip" -o "$DIST/tombslide" "$OBJ/tombslide"
+
+cp "$HERE/tombslide.gpe" "$HERE/README.txt" "$SRC/assets/drag.wav" "$DIST/"
+chmod +x "$DIST/tombslide" "$DIST/tombslide.gpe"
+# The icon: the golden mummy case, the target block, from the image sheet.
+convert "$SRC/assets/image.png" -crop 60x30+60+30 +repage -resize 32x32 -background none \
+    -gravity center -extent 32x32 -strip "PNG32:$DIST/tombslide.png"
+echo "handheld: $DIST"
