@@ -12,7 +12,6 @@ JOBS=${JOBS:-2}
 TARGET=arm-linux-gnueabi
 
 PREFIX=$(bash "$HERE/deps.sh" "$WORK")
-CXX="$WORK/bin/musl-g++"
 CC="$WORK/bin/musl-gcc"
 OBJ="$WORK/game"
 GEN="$OBJ/generated"
@@ -30,22 +29,35 @@ for pic in image block back digit quib; do
 done
 
 # No exceptions, no RTTI and no thread-safe statics: nothing of the C++
-# runtime is linked but the few allocation calls in runtime.cpp.
+# runtime is needed.
 FLAGS=(-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections)
+# The C++ compiler sees the C++ library's headers (the <cstdio> kind) first,
+# then musl's and the kernel's; the C++ library itself is never linked. Its
+# headers were configured for glibc and ask for glibc's version: none.
+CXXINC=/usr/$TARGET/include/c++/$("$TARGET-gcc" -dumpversion)
+CXX=("$TARGET-g++" -nostdinc -isystem "$CXXINC" -isystem "$CXXINC/$TARGET"
+     -isystem "$WORK/musl/include" -isystem "$WORK/musl/kernel"
+     -isystem "$("$TARGET-gcc" -print-file-name=include)" "-D__GLIBC_PREREQ(a,b)=0")
 CXXFLAGS=(-std=c++17 -fno-exceptions -fno-rtti -fno-threadsafe-statics -Wall -Wextra
           -D_GNU_SOURCE=1 -D_REENTRANT -I"$SRC/framework" -I"$SRC/game" -I"$GEN"
-          -I"$PREFIX/include/SDL" -I"$PREFIX/include")
-sources=("$SRC"/framework/*.cpp "$SRC"/game/*.cpp "$HERE/runtime.cpp")
+          -I"$HERE/image" -I"$PREFIX/include/SDL" -I"$PREFIX/include")
+# The image-loading calls come from our PNG loader (handheld/image).
+CFLAGS=(-std=c99 -Wall -Wextra -I"$PREFIX/include/SDL" -I"$PREFIX/include")
+sources=("$SRC"/framework/*.cpp "$SRC"/game/*.cpp "$HERE"/image/*.c "$HERE/cxxrt.cpp")
 objects=()
 pids=()
 for src in "${sources[@]}"; do
-    obj=$OBJ/$(basename "$(dirname "$src")")-$(basename "${src%.cpp}").o
+    obj=$OBJ/$(basename "$(dirname "$src")")-$(basename "${src%.*}").o
     objects+=("$obj")
     # Rebuilt when the source, any header of the game or the stack is newer.
-    if [ -f "$obj" ] && [ -z "$(find "$src" "$SRC/framework" "$SRC/game" "$GEN" "$PREFIX/.done" \
+    if [ -f "$obj" ] && [ -z "$(find "$src" "$SRC/framework" "$SRC/game" "$HERE/image" "$GEN" "$PREFIX/.done" \
         -newer "$obj" -print -quit)" ]; then continue; fi
     [ ${#pids[@]} -lt "$JOBS" ] || { wait "${pids[0]}"; pids=("${pids[@]:1}"); }
-    "$CXX" "${FLAGS[@]}" "${CXXFLAGS[@]}" -c "$src" -o "$obj" &
+    if [ "${src##*.}" = c ]; then
+        "$CC" "${FLAGS[@]}" "${CFLAGS[@]}" -c "$src" -o "$obj" &
+    else
+        "${CXX[@]}" "${FLAGS[@]}" "${CXXFLAGS[@]}" -c "$src" -o "$obj" &
+    fi
     pids+=($!)
 done
 for pid in "${pids[@]}"; do wait "$pid"; done
@@ -54,7 +66,7 @@ for pid in "${pids[@]}"; do wait "$pid"; done
 # another C library and must not come in.
 mkdir -p "$DIST"
 "$CC" "${FLAGS[@]}" -Wl,--gc-sections -o "$OBJ/tombslide" "${objects[@]}" -L"$PREFIX/lib" \
-    -lSDL_mixer -lSDL_image -lpng16 -lz -lSDL -lpthread -lm
+    -lSDL_mixer -lSDL -lpng16 -lz -lpthread -lm
 "$TARGET-strip" -o "$DIST/tombslide" "$OBJ/tombslide"
 
 cp "$HERE/tombslide.gpe" "$HERE/README.txt" "$SRC/assets/drag.wav" "$DIST/"

@@ -6,7 +6,7 @@
 #   dl/             the Debian source packages and musl's armel binary packages
 #   musl/           musl for armel, unpacked: include/, lib/ (crt files, libc.a)
 #   musl-gcc.specs  makes arm-linux-gnueabi-gcc compile and link against it, statically
-#   deps-KEY/       zlib, libpng, SDL 1.2, the PNG image loader and SDL_mixer, static
+#   deps-KEY/       zlib, libpng, SDL 1.2 and SDL_mixer, static
 #   deps            a link to the current deps-KEY
 # KEY hashes the source package versions and this script's inputs, so a second
 # run finds everything built and is done in a moment. Prints the deps folder.
@@ -69,7 +69,7 @@ for tool in gcc g++; do
 done
 
 # --- The cache key: what is built, from which sources, by which recipe.
-KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc.specs.in" "$HERE"/image/*) |
+KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc.specs.in") |
     sha256sum | cut -c1-16)
 PREFIX="$OUT/deps-$KEY"
 if [ -f "$PREFIX/.done" ]; then
@@ -120,13 +120,6 @@ configure --disable-loadso --disable-sdl-dlopen --disable-rpath --disable-video-
 make -j"$JOBS" >make.out 2>&1 || { tail -n 30 make.out >&2; exit 1; }
 make install-hdrs install-lib install-bin install-data >>make.out 2>&1
 
-log "the PNG image loader"
-cd "$HERE/image"
-$CC $CFLAGS -Wall -Wextra -I"$PREFIX/include" -I"$PREFIX/include/SDL" -c png_load.c -o "$OUT/src/png_load.o"
-$CC $CFLAGS -Wall -Wextra -I"$PREFIX/include" -I"$PREFIX/include/SDL" -I. -c sdl_image.c -o "$OUT/src/sdl_image.o"
-$AR rcs "$PREFIX/lib/libSDL_image.a" "$OUT/src/png_load.o" "$OUT/src/sdl_image.o"
-cp SDL_image.h "$PREFIX/include/SDL/SDL_image.h"
-
 log "SDL_mixer (WAVE only)"
 cd "$(unpack sdl-mixer1.2)"
 configure --with-sdl-prefix="$PREFIX" --disable-sdltest --disable-music-cmd --disable-music-mod \
@@ -139,5 +132,6 @@ make install >>make.out 2>&1
 
 rm -rf "$OUT/src"
 touch "$PREFIX/.done"
+for old in "$OUT"/deps-*; do [ "$old" = "$PREFIX" ] || rm -rf "$old"; done
 ln -sfn "deps-$KEY" "$OUT/deps"
 echo "$PREFIX"

@@ -42,34 +42,44 @@ static SDL_Surface *NewSurface(int w, int h, int channels) {
     return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 8 * channels, r, g, b, channels == 4 ? a : 0);
 }
 
+/* The decode proper. libpng's errors come back here by longjmp: only the
+   surface, kept in a volatile, changes after the setjmp; the row table goes
+   to the caller to free. */
+static SDL_Surface *Decode(png_structp png, png_infop info, png_bytep **rows) {
+    SDL_Surface *volatile surface = NULL;
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        SDL_FreeSurface(surface);
+        return NULL;
+    }
+    png_read_info(png, info);
+    AskForRgb(png, info);
+    int w = (int)png_get_image_width(png, info);
+    int h = (int)png_get_image_height(png, info);
+    int channels = png_get_channels(png, info);
+    if (channels != 3 && channels != 4) png_error(png, "unexpected pixel layout");
+    surface = NewSurface(w, h, channels);
+    *rows = (png_bytep *)malloc(sizeof(png_bytep) * (size_t)h);
+    if (surface == NULL || *rows == NULL) png_error(png, "out of memory");
+    for (int y = 0; y < h; y++) (*rows)[y] = (png_bytep)surface->pixels + (size_t)y * surface->pitch;
+    png_read_image(png, *rows);
+    png_read_end(png, NULL);
+    return surface;
+}
+
 SDL_Surface *PngLoad_RW(SDL_RWops *src, int freesrc) {
     if (src == NULL) {
         SDL_SetError("PNG: no data");
         return NULL;
     }
-    SDL_Surface *volatile surface = NULL;
-    png_bytep *volatile rows = NULL;
+    SDL_Surface *surface = NULL;
+    png_bytep *rows = NULL;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, OnError, OnWarning);
     png_infop info = png ? png_create_info_struct(png) : NULL;
     if (info == NULL) {
         SDL_SetError("PNG: out of memory");
-    } else if (setjmp(png_jmpbuf(png)) != 0) {
-        SDL_FreeSurface(surface);
-        surface = NULL;
     } else {
         png_set_read_fn(png, src, ReadData);
-        png_read_info(png, info);
-        AskForRgb(png, info);
-        int w = (int)png_get_image_width(png, info);
-        int h = (int)png_get_image_height(png, info);
-        int channels = png_get_channels(png, info);
-        if (channels != 3 && channels != 4) png_error(png, "unexpected pixel layout");
-        surface = NewSurface(w, h, channels);
-        rows = (png_bytep *)malloc(sizeof(png_bytep) * (size_t)h);
-        if (surface == NULL || rows == NULL) png_error(png, "out of memory");
-        for (int y = 0; y < h; y++) rows[y] = (png_bytep)surface->pixels + (size_t)y * surface->pitch;
-        png_read_image(png, rows);
-        png_read_end(png, NULL);
+        surface = Decode(png, info, &rows);
     }
     png_destroy_read_struct(&png, info ? &info : NULL, NULL);
     free(rows);
