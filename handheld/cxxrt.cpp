@@ -15,19 +15,34 @@ void *operator new(std::size_t n) {
     }
     return p;
 }
-void *operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void *p) noexcept { free(p); }
-void operator delete[](void *p) noexcept { free(p); }
-void operator delete(void *p, std::size_t) noexcept { free(p); }
-void operator delete[](void *p, std::size_t) noexcept { free(p); }
+void *operator new[](std::size_t n) {
+    return operator new(n);
+}
+void operator delete(void *p) noexcept {
+    free(p);
+}
+void operator delete[](void *p) noexcept {
+    free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept {
+    free(p);
+}
 
 namespace std {
 [[noreturn]] static void Fail(const char *what) {
     fprintf(stderr, "%s\n", what);
     abort();
 }
-void __throw_bad_alloc() { Fail("out of memory"); }
-void __throw_bad_array_new_length() { Fail("bad array length"); }
-void __throw_length_error(const char *what) { Fail(what); }
-void __throw_out_of_range_fmt(const char *what, ...) { Fail(what); }
+void __throw_bad_alloc() {
+    Fail("out of memory");
+}
+void __throw_bad_array_new_length() {
+    Fail("bad array length");
+}
+void __throw_length_error(const char *what) {
+    Fail(what);
+}
 } // namespace std

@@ -67,7 +67,8 @@ Encoded Encode(const Spec &spec, const std::vector<Uint8> &raw) {
     png_write_info(png, info);
     size_t stride = raw.size() / spec.h;
     std::vector<png_bytep> rows;
-    for (int y = 0; y < spec.h; y++) rows.push_back((png_bytep)raw.data() + y * stride);
+    for (int y = 0; y < spec.h; y++)
+        rows.push_back((png_bytep)raw.data() + y * stride);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -129,7 +130,8 @@ TEST_F(PngLoad, EveryColourTypeComesOutAsEightBitRgb) {
     }
     { // grey, 2 bits a pixel, packed four to a byte
         Case c{"grey2", {4, 2, 2, PNG_COLOR_TYPE_GRAY, false, {}, {}}, {0x1B, 0xE4}, {}};
-        for (int v : {0, 1, 2, 3, 3, 2, 1, 0}) c.want.push_back({Uint8(v * 85), Uint8(v * 85), Uint8(v * 85), 255});
+        for (int v : {0, 1, 2, 3, 3, 2, 1, 0})
+            c.want.push_back({Uint8(v * 85), Uint8(v * 85), Uint8(v * 85), 255});
         cases.push_back(c);
     }
     { // grey and alpha
@@ -142,8 +144,16 @@ TEST_F(PngLoad, EveryColourTypeComesOutAsEightBitRgb) {
         cases.push_back(c);
     }
     { // palette with one transparent entry
-        Case c{"palette", {w, h, 8, PNG_COLOR_TYPE_PALETTE, false,
-                           {{10, 20, 30}, {200, 100, 50}, {0, 255, 0}}, {255, 0}}, {}, {}};
+        Case c{"palette",
+               {w,
+                h,
+                8,
+                PNG_COLOR_TYPE_PALETTE,
+                false,
+                {{10, 20, 30}, {200, 100, 50}, {0, 255, 0}},
+                {255, 0}},
+               {},
+               {}};
         for (int i = 0; i < w * h; i++) {
             Uint8 k = (Uint8)(i % 3);
             c.raw.push_back(k);
@@ -198,7 +208,9 @@ int CountClose(SDL_RWops *rw) {
     SDL_FreeRW(rw);
     return 0;
 }
-int ReadNothing(SDL_RWops *, void *, int, int) { return 0; }
+int ReadNothing(SDL_RWops *, void *, int, int) {
+    return 0;
+}
 
 // Broken input gives no surface, says why, and the source is closed exactly
 // when asked.

@@ -60,7 +60,8 @@ static SDL_Surface *Decode(png_structp png, png_infop info, png_bytep **rows) {
     surface = NewSurface(w, h, channels);
     *rows = (png_bytep *)malloc(sizeof(png_bytep) * (size_t)h);
     if (surface == NULL || *rows == NULL) png_error(png, "out of memory");
-    for (int y = 0; y < h; y++) (*rows)[y] = (png_bytep)surface->pixels + (size_t)y * surface->pitch;
+    for (int y = 0; y < h; y++)
+        (*rows)[y] = (png_bytep)surface->pixels + (size_t)y * surface->pitch;
     png_read_image(png, *rows);
     png_read_end(png, NULL);
     return surface;
