@@ -85,24 +85,30 @@ export AR="$TARGET-ar" RANLIB="$TARGET-ranlib" STRIP="$TARGET-strip"
 export CFLAGS="-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections"
 export CPPFLAGS="-I$PREFIX/include" LDFLAGS="-L$PREFIX/lib"
 export PKG_CONFIG_LIBDIR="$PREFIX/lib/pkgconfig" PKG_CONFIG_PATH=""
+# apt-get checked the downloads against the signed index; dpkg-source then
+# only unpacks and applies Debian's patches.
 unpack() { # package name -> the unpacked, patched tree
     local dsc
     dsc=$(ls "$OUT"/dl/"$1"_*.dsc | tail -n1)
     dpkg-source --no-check -x "$dsc" "$OUT/src/$1" >/dev/null
     echo "$OUT/src/$1"
 }
-configure() { ./configure --host=$TARGET --prefix="$PREFIX" --disable-shared --enable-static "$@" >config.out 2>&1 ||
-    { tail -n 30 config.log >&2; return 1; }; }
+quietly() { # runs a build step, its output kept in build.out and shown on failure
+    "$@" >>build.out 2>&1 || { tail -n 40 build.out >&2; [ -f config.log ] && tail -n 20 config.log >&2; exit 1; }
+}
+configure() { quietly ./configure --host=$TARGET --prefix="$PREFIX" --disable-shared --enable-static "$@"; }
 
 log "zlib"
 cd "$(unpack zlib)"
-CHOST=$TARGET ./configure --static --prefix="$PREFIX" >config.out
-make -j"$JOBS" libz.a >make.out && make install >>make.out
+CHOST=$TARGET quietly ./configure --static --prefix="$PREFIX"
+quietly make -j"$JOBS" libz.a
+quietly make install
 
 log "libpng"
 cd "$(unpack libpng1.6)"
 configure --disable-tools --disable-hardware-optimizations
-make -j"$JOBS" >make.out 2>&1 && make install >>make.out 2>&1
+quietly make -j"$JOBS"
+quietly make install
 
 log "SDL 1.2"
 # The framebuffer console for video (its mouse code reads the touch panel),
@@ -117,8 +123,8 @@ configure --disable-loadso --disable-sdl-dlopen --disable-rpath --disable-video-
     --disable-input-tslib --disable-alsa --disable-pulseaudio --disable-esd --disable-arts \
     --disable-nas --enable-oss --enable-dummyaudio --enable-diskaudio --enable-joystick \
     --enable-threads --enable-pthreads --disable-cdrom
-make -j"$JOBS" >make.out 2>&1 || { tail -n 30 make.out >&2; exit 1; }
-make install-hdrs install-lib install-bin install-data >>make.out 2>&1
+quietly make -j"$JOBS"
+quietly make install-hdrs install-lib install-bin install-data
 
 log "SDL_mixer (WAVE only)"
 cd "$(unpack sdl-mixer1.2)"
@@ -127,8 +133,8 @@ configure --with-sdl-prefix="$PREFIX" --disable-sdltest --disable-music-cmd --di
     --disable-music-native-midi --disable-music-fluidsynth-midi --disable-music-ogg \
     --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl --disable-smpegtest \
     --enable-music-wave
-make -j"$JOBS" >make.out 2>&1 || { tail -n 30 make.out >&2; exit 1; }
-make install >>make.out 2>&1
+quietly make -j"$JOBS"
+quietly make install
 
 rm -rf "$OUT/src"
 touch "$PREFIX/.done"
