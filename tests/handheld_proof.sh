@@ -35,7 +35,15 @@ check() { # name, then the command that must succeed
 for f in tombslide tombslide.gpe tombslide.png drag.wav README.txt; do
     check "$f is in the package" test -s "$DIST/$f"
 done
-check "the launcher runs the game from its own folder" grep -q 'cd "$(dirname "$0")"' "$DIST/tombslide.gpe"
+# The launcher, started by its path from elsewhere, runs ./tombslide in its own
+# folder (a stand-in here that reports where it ran and with what).
+mkdir -p "$WORK/launch/card dir" "$WORK/launch/elsewhere"
+cp "$DIST/tombslide.gpe" "$WORK/launch/card dir/"
+printf '#!/bin/sh\necho "$PWD $*" >"%s"\n' "$WORK/launch/ran" >"$WORK/launch/card dir/tombslide"
+chmod +x "$WORK/launch/card dir/tombslide"
+(cd "$WORK/launch/elsewhere" && sh "../card dir/tombslide.gpe" one two) || true
+check "the launcher runs the game from its own folder" \
+    test "$(cat "$WORK/launch/ran" 2>/dev/null)" = "$WORK/launch/card dir one two"
 check "the icon is a small picture" sh -c "file '$DIST/tombslide.png' | grep -q 'PNG image data, 32 x 32'"
 check "file says static ARM" sh -c "file '$BIN' | grep -q 'ELF 32-bit LSB executable, ARM, EABI5.*statically linked'"
 arm-linux-gnueabi-readelf -d "$BIN" >"$WORK/dynamic" 2>&1 || true
