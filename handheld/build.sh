@@ -28,8 +28,8 @@ for pic in image block back digit quib; do
     [ "$hdr" -nt "$SRC/assets/$pic.png" ] || "$OBJ/embed" "$SRC/assets/$pic.png" "$name" "$hdr"
 done
 
-# No exceptions, no RTTI and no thread-safe statics: nothing of the C++
-# runtime is needed.
+# No exceptions, no RTTI and no thread-safe statics: of the C++ runtime only
+# the allocation calls in cxxrt.cpp are needed.
 FLAGS=(-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections)
 # The C++ compiler sees the C++ library's headers (the <cstdio> kind) first,
 # then musl's and the kernel's; the C++ library itself is never linked. Its
