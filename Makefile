@@ -9,14 +9,14 @@ ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
 PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick \
-              desktop-file-utils appstream
+              desktop-file-utils appstream libpng-dev
 ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 PREFIX     ?= /usr/local
 # What building the Debian package needs on top.
 DEB_PACKAGES := build-essential debhelper lintian
 
-.PHONY: all deps build game run install deb test test-tsan test-asan fuzz clean
+.PHONY: all deps build game run install deb test test-tsan test-asan fuzz handheld handheld-test clean
 
 all: build
 
@@ -50,7 +50,7 @@ install: game
 deb:
 	@bash tools/install-deps.sh $(DEB_PACKAGES) libsdl-image1.2-dev libsdl-mixer1.2-dev cmake pkg-config
 	rm -rf build-deb && mkdir -p build-deb/tombslide
-	tar -cf - --exclude='./build*' --exclude=./.git . | tar -xf - -C build-deb/tombslide
+	tar -cf - --exclude='./build*' --exclude=./dist --exclude=./.git . | tar -xf - -C build-deb/tombslide
 	cd build-deb/tombslide && dpkg-buildpackage -b -us -uc -j$(JOBS)
 	lintian --fail-on error build-deb/*.deb
 
@@ -89,6 +89,18 @@ test-tsan: deps
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
+# The handheld package: one static ARMv5TE binary over musl and a static SDL
+# stack built from Debian's sources (kept in build-handheld/ between runs).
+HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip2 g++ imagemagick \
+                     file bsdutils
+
+handheld:
+	@bash tools/install-deps.sh $(HANDHELD_PACKAGES)
+	JOBS=$(JOBS) bash handheld/build.sh build-handheld dist/tombslide-handheld
+
+handheld-test: handheld
+	bash tests/handheld_proof.sh dist/tombslide-handheld
+
 # The unit tests again under AddressSanitizer and UBSan; of the tools only
 # those the tests link.
 test-asan: deps
@@ -124,4 +136,4 @@ fuzz: deps
 	    status=$$?; cd / && rm -rf "$$work"; exit $$status
 
 clean:
-	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb build-handheld dist

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Builds the handheld's third-party stack once and keeps it:
+#   bash handheld/deps.sh OUT
+# OUT (git-ignored) ends up holding
+#   apt/            a private apt configuration: our own source lists, never the machine's
+#   dl/             the Debian source packages and musl's armel binary packages
+#   musl/           musl for armel, unpacked: include/, lib/ (crt files, libc.a)
+#   musl-gcc.specs  makes arm-linux-gnueabi-gcc compile and link against it, statically
+#   deps-KEY/       zlib, libpng, SDL 1.2 and SDL_mixer, static
+#   deps            a link to the current deps-KEY
+# KEY hashes the source package versions and this script's inputs, so a second
+# run finds everything built and is done in a moment. Prints the deps folder.
+set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+OUT=$(mkdir -p "$1" && cd "$1" && pwd)
+JOBS=${JOBS:-2}
+SOURCES=(zlib libpng1.6 libsdl1.2 sdl-mixer1.2)
+TARGET=arm-linux-gnueabi
+log() { echo "handheld: $*" >&2; }
+
+# --- apt with our own lists and cache, for bookworm's sources and armel binaries.
+APT=(-o Dir::Etc::SourceList="$OUT/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+     -o Dir::State::Lists="$OUT/apt/lists" -o Dir::Cache="$OUT/apt/cache"
+     -o Dir::State::status=/dev/null -o APT::Architecture=armel
+     -o APT::Architectures::=armel -o APT::Sandbox::User=root -q)
+fetch() {
+    mkdir -p "$OUT/apt/lists/partial" "$OUT/apt/cache/archives/partial" "$OUT/dl"
+    local key="signed-by=/usr/share/keyrings/debian-archive-keyring.gpg"
+    printf 'deb [%s] http://deb.debian.org/debian bookworm main\ndeb-src [%s] http://deb.debian.org/debian bookworm main\n' \
+        "$key" "$key" >"$OUT/apt/sources.list"
+    log "fetching the source packages and musl for armel"
+    apt-get "${APT[@]}" update >&2
+    (cd "$OUT/dl" && apt-get "${APT[@]}" source --download-only "${SOURCES[@]}" >&2 &&
+        apt-get "${APT[@]}" download musl musl-dev >&2)
+}
+have_all() {
+    local p
+    for p in "${SOURCES[@]}"; do compgen -G "$OUT/dl/${p}_*.dsc" >/dev/null || return 1; done
+    compgen -G "$OUT/dl/musl-dev_*_armel.deb" >/dev/null
+}
+have_all || fetch
+have_all || { log "the source packages could not be fetched"; exit 1; }
+
+# --- musl, unpacked from its armel packages (never installed on the machine).
+if [ ! -f "$OUT/musl/lib/libc.a" ]; then
+    rm -rf "$OUT/musl" "$OUT/musl.x" && mkdir -p "$OUT/musl.x"
+    for deb in "$OUT"/dl/musl_*_armel.deb "$OUT"/dl/musl-dev_*_armel.deb; do
+        dpkg-deb -x "$deb" "$OUT/musl.x"
+    done
+    mkdir -p "$OUT/musl"
+    mv "$OUT/musl.x/usr/include/arm-linux-musleabi" "$OUT/musl/include"
+    mv "$OUT/musl.x/usr/lib/arm-linux-musleabi" "$OUT/musl/lib"
+    rm -rf "$OUT/musl.x"
+fi
+# The kernel's user-space headers (linux/, asm/) for the joystick, framebuffer
+# and sound ioctls: the cross toolchain's copy, without its C library headers.
+mkdir -p "$OUT/musl/kernel"
+for dir in linux asm asm-generic; do ln -sfn "/usr/$TARGET/include/$dir" "$OUT/musl/kernel/$dir"; done
+# OSS programs look for <sys/soundcard.h>, which musl leaves to the kernel's.
+mkdir -p "$OUT/musl/kernel/sys"
+echo '#include <linux/soundcard.h>' >"$OUT/musl/kernel/sys/soundcard.h"
+sed "s|@MUSL@|$OUT/musl|g" "$HERE/musl-gcc.specs.in" >"$OUT/musl-gcc.specs"
+# One-word compiler commands (old libtool cannot take options in CC).
+mkdir -p "$OUT/bin"
+for tool in gcc g++; do
+    printf '#!/bin/sh\nexec %s-%s -specs=%s -static "$@"\n' $TARGET $tool "$OUT/musl-gcc.specs" \
+        >"$OUT/bin/musl-$tool"
+    chmod +x "$OUT/bin/musl-$tool"
+done
+
+# --- The cache key: what is built, from which sources, by which recipe.
+KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc.specs.in") |
+    sha256sum | cut -c1-16)
+PREFIX="$OUT/deps-$KEY"
+if [ -f "$PREFIX/.done" ]; then
+    ln -sfn "deps-$KEY" "$OUT/deps"
+    echo "$PREFIX"
+    exit 0
+fi
+log "building the third-party libraries into $PREFIX"
+rm -rf "$PREFIX" "$OUT/src" && mkdir -p "$PREFIX/include" "$PREFIX/lib" "$OUT/src"
+
+export CC="$OUT/bin/musl-gcc"
+export AR="$TARGET-ar" RANLIB="$TARGET-ranlib" STRIP="$TARGET-strip"
+export CFLAGS="-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections"
+export CPPFLAGS="-I$PREFIX/include" LDFLAGS="-L$PREFIX/lib"
+export PKG_CONFIG_LIBDIR="$PREFIX/lib/pkgconfig" PKG_CONFIG_PATH=""
+# apt-get checked the downloads against the signed index; dpkg-source then
+# only unpacks and applies Debian's patches.
+unpack() { # package name -> the unpacked, patched tree
+    local dsc
+    dsc=$(ls "$OUT"/dl/"$1"_*.dsc | tail -n1)
+    dpkg-source --no-check -x "$dsc" "$OUT/src/$1" >/dev/null
+    echo "$OUT/src/$1"
+}
+quietly() { # runs a build step, its output kept in build.out and shown on failure
+    "$@" >>build.out 2>&1 || { tail -n 40 build.out >&2; [ -f config.log ] && tail -n 20 config.log >&2; exit 1; }
+}
+configure() { quietly ./configure --host=$TARGET --prefix="$PREFIX" --disable-shared --enable-static "$@"; }
+
+log "zlib"
+cd "$(unpack zlib)"
+CHOST=$TARGET quietly ./configure --static --prefix="$PREFIX"
+quietly make -j"$JOBS" libz.a
+quietly make install
+
+log "libpng"
+cd "$(unpack libpng1.6)"
+configure --disable-tools --disable-hardware-optimizations
+quietly make -j"$JOBS"
+quietly make install
+
+log "SDL 1.2"
+# The framebuffer console for video (its mouse code reads the touch panel),
+# the Linux joystick for the buttons, OSS for sound, and the dummy drivers for
+# runs without a device. Nothing needs X11 or a dynamic loader.
+cd "$(unpack libsdl1.2)"
+configure --disable-loadso --disable-sdl-dlopen --disable-rpath --disable-video-x11 --disable-video-dga \
+    --disable-video-directfb --disable-video-svga --disable-video-ggi --disable-video-aalib \
+    --disable-video-caca --disable-video-opengl --disable-video-ps3 --disable-video-ps2gs \
+    --disable-video-nanox --disable-video-qtopia --disable-video-picogui --disable-video-wscons \
+    --disable-video-vgl --disable-video-photon --enable-video-fbcon --enable-video-dummy \
+    --disable-input-tslib --disable-alsa --disable-pulseaudio --disable-esd --disable-arts \
+    --disable-nas --enable-oss --enable-dummyaudio --enable-diskaudio --enable-joystick \
+    --enable-threads --enable-pthreads --disable-cdrom
+quietly make -j"$JOBS"
+quietly make install-hdrs install-lib install-bin install-data
+
+log "SDL_mixer (WAVE only)"
+cd "$(unpack sdl-mixer1.2)"
+configure --with-sdl-prefix="$PREFIX" --disable-sdltest --disable-music-cmd --disable-music-mod \
+    --disable-music-mod-modplug --disable-music-midi --disable-music-timidity-midi \
+    --disable-music-native-midi --disable-music-fluidsynth-midi --disable-music-ogg \
+    --disable-music-flac --disable-music-mp3 --disable-music-mp3-mad-gpl --disable-smpegtest \
+    --enable-music-wave
+quietly make -j"$JOBS"
+quietly make install
+
+rm -rf "$OUT/src"
+touch "$PREFIX/.done"
+for old in "$OUT"/deps-*; do [ "$old" = "$PREFIX" ] || rm -rf "$old"; done
+ln -sfn "deps-$KEY" "$OUT/deps"
+echo "$PREFIX"
