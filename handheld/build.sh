@@ -27,9 +27,13 @@ for pic in image block back digit quib; do
     [ "$pic" = quib ] && hdr=$GEN/quib_data.h # not to be confused with framework/quib.h
     [ "$hdr" -nt "$SRC/assets/$pic.png" ] || "$OBJ/embed" "$SRC/assets/$pic.png" "$name" "$hdr"
 done
+# The window icon's picture is built in too, though the handheld has no window
+# for it.
+[ "$GEN/icon.h" -nt "$SRC/assets/icon-32.png" ] ||
+    "$OBJ/embed" "$SRC/assets/icon-32.png" iIcon "$GEN/icon.h"
 
-# No exceptions, no RTTI and no thread-safe statics: of the C++ runtime only
-# the allocation calls in cxxrt.cpp are needed.
+# No exceptions, no RTTI and no thread-safe statics: the game needs nothing of
+# the C++ runtime, and the link below fails if that ever changes.
 FLAGS=(-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections)
 # The C++ compiler sees the C++ library's headers (the <cstdio> kind) first,
 # then musl's and the kernel's; the C++ library itself is never linked. Its
@@ -43,7 +47,7 @@ CXXFLAGS=(-std=c++17 -fno-exceptions -fno-rtti -fno-threadsafe-statics -Wall -We
           -I"$HERE/image" -I"$PREFIX/include/SDL" -I"$PREFIX/include")
 # The image-loading calls come from our PNG loader (handheld/image).
 CFLAGS=(-std=c99 -Wall -Wextra -I"$PREFIX/include/SDL" -I"$PREFIX/include")
-sources=("$SRC"/framework/*.cpp "$SRC"/game/*.cpp "$HERE"/image/*.c "$HERE/cxxrt.cpp")
+sources=("$SRC"/framework/*.cpp "$SRC"/game/*.cpp "$HERE"/image/*.c)
 objects=()
 pids=()
 for src in "${sources[@]}"; do
@@ -71,7 +75,6 @@ mkdir -p "$DIST"
 
 cp "$HERE/tombslide.gpe" "$HERE/README.txt" "$SRC/assets/drag.wav" "$DIST/"
 chmod +x "$DIST/tombslide" "$DIST/tombslide.gpe"
-# The icon: the golden mummy case, the target block, from the image sheet.
-convert "$SRC/assets/image.png" -crop 60x30+60+30 +repage -resize 32x32 -background none \
-    -gravity center -extent 32x32 -strip "PNG32:$DIST/tombslide.png"
+# The launcher's icon: the art tool's 32x32 one.
+cp "$SRC/assets/icon-32.png" "$DIST/tombslide.png"
 echo "handheld: $DIST"
