@@ -65,7 +65,10 @@ class SaveFile : public ::testing::Test {
   protected:
     std::string dir, home;
 
+    // Tests that take several fresh directories call SetUp again: the one
+    // before is removed first, as is the last one by TearDown.
     void SetUp() override {
+        TearDown();
         char buf[] = "/tmp/tombslide-save-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(buf));
         dir = buf;
@@ -83,8 +86,10 @@ class SaveFile : public ::testing::Test {
         InitStage();
     }
     void TearDown() override {
+        if (dir.empty()) return;
         ASSERT_EQ(0, chdir(home.c_str()));
         std::string cmd = "rm -rf '" + dir + "'";
+        dir.clear();
         ASSERT_EQ(0, system(cmd.c_str()));
     }
     // Loads save.dat, returning LoadGame's result and what it printed.
