@@ -50,8 +50,11 @@ grep -q "Unable to open audio: " "$WORK/noaudio/out.txt" || fail "no audio messa
 [ ! -e "$WORK/noaudio/save.dat" ] || fail "failed start-up wrote save.dat"
 
 # --- The display. Xvfb picks a free display number itself and writes it to
-# the given descriptor once it is ready to take clients.
-Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+# the given descriptor once it is ready to take clients. Without -noreset the
+# server resets whenever its last client leaves, and a client connecting
+# during the reset is refused: the classic SDL 1.2 opens the display twice in
+# a row at start-up and would now and then fail to start.
+Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp -noreset 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XPID=$!
 for _ in $(seq 100); do grep -q '[0-9]' "$WORK/display" 2>/dev/null && break; sleep 0.05; done
 D=$(tr -dc '0-9' <"$WORK/display")
