@@ -6,7 +6,7 @@ PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev 
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan clean
+.PHONY: all deps build run test test-tsan test-classic clean
 
 all: build
 
@@ -34,6 +34,15 @@ test-tsan: deps
 	cmake --build $(BUILD_TSAN) -j$(JOBS)
 	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
+
+# The unit tests and the end-to-end play again, on the normal build, with the
+# classic SDL 1.2 the handheld has (fetched into the build tree, never
+# installed) in place of the desktop's layer over SDL 2.
+test-classic: build
+	bash tools/classic-sdl.sh $(BUILD)/classic-sdl sh -c '\
+	    ldd $(BUILD)/tombslide | grep -q "libSDL-1.2.so.0 => $$TOMBSLIDE_SDL_DIR/" || \
+	        { echo "test-classic: the game would not load the classic SDL" >&2; exit 1; }; \
+	    cd $(BUILD) && ctest --output-on-failure -j$(JOBS)'
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN)
