@@ -6,7 +6,7 @@ PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev 
               libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick
 DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 
-.PHONY: all deps build run test test-tsan test-classic clean
+.PHONY: all deps build run test test-tsan test-classic bench clean
 
 all: build
 
@@ -43,6 +43,12 @@ test-classic: build
 	    ldd $(BUILD)/tombslide | grep -q "libSDL-1.2.so.0 => $$TOMBSLIDE_SDL_DIR/" || \
 	        { echo "test-classic: the game would not load the classic SDL" >&2; exit 1; }; \
 	    cd $(BUILD) && ctest --output-on-failure -j$(JOBS)'
+
+# Instructions of single frame-timer ticks with the classic SDL 1.2, counted
+# by callgrind, beside the handheld's budget. Not a test.
+bench: build
+	@bash tools/install-deps.sh valgrind
+	bash tools/tickbench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN)
