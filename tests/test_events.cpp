@@ -18,7 +18,7 @@
 
 namespace {
 
-std::string dir;
+std::string dir, home;
 
 std::vector<char> ReadFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -61,6 +61,9 @@ class Events : public ::testing::Test {
         char buf[] = "/tmp/tombslide-events-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(buf));
         dir = buf;
+        char cwd[4096];
+        ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+        home = cwd;
         ASSERT_EQ(0, chdir(dir.c_str()));
         std::vector<char> wavFile = ReadFile(ASSETS_DIR "/drag.wav");
         ASSERT_FALSE(wavFile.empty());
@@ -76,6 +79,9 @@ class Events : public ::testing::Test {
         // (and the unloading of SDL) run.
         Mix_CloseAudio();
         SDL_Quit();
+        // Back where the program started: later suites must not run in a
+        // removed folder.
+        ASSERT_EQ(0, chdir(home.c_str()));
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(0, system(cmd.c_str()));
     }
