@@ -16,7 +16,7 @@ PREFIX     ?= /usr/local
 # What building the Debian package needs on top.
 DEB_PACKAGES := build-essential debhelper lintian
 
-.PHONY: all deps build game run install deb test test-tsan test-asan fuzz handheld handheld-test clean
+.PHONY: all deps build game run install deb test test-tsan test-asan fuzz handheld handheld-test test-classic bench clean
 
 all: build
 
@@ -134,6 +134,21 @@ fuzz: deps
 	        -timeout=10 -artifact_prefix="$(CURDIR)/$(BUILD_FUZZ)/" -print_final_stats=1 \
 	        "$(CURDIR)/$(BUILD_FUZZ)/corpus"; \
 	    status=$$?; cd / && rm -rf "$$work"; exit $$status
+
+# The unit tests and the end-to-end play again, on the normal build, with the
+# classic SDL 1.2 the handheld has (fetched into the build tree, never
+# installed) in place of the desktop's layer over SDL 2.
+test-classic: build
+	bash tools/classic-sdl.sh $(BUILD)/classic-sdl sh -c '\
+	    ldd $(BUILD)/tombslide | grep -q "libSDL-1.2.so.0 => $$TOMBSLIDE_SDL_DIR/" || \
+	        { echo "test-classic: the game would not load the classic SDL" >&2; exit 1; }; \
+	    cd $(BUILD) && ctest --output-on-failure -j$(JOBS)'
+
+# Instructions of single frame-timer ticks with the classic SDL 1.2, counted
+# by callgrind, beside the handheld's budget. Not a test.
+bench: build
+	@bash tools/install-deps.sh valgrind
+	bash tools/tickbench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb build-handheld dist

@@ -154,11 +154,17 @@ TEST_F(Drawing, StatusNumbers) {
         EXPECT_EQ(Printed(DrawRoomNo), "\nDrawRoomNo");
         EXPECT_EQ(Diff(c.copies), 0) << "stage " << c.stage;
     }
-    currStage = 99; // back from 100 to 99: the hundreds place is erased
+    // Back from 100 to 99: the frame piece drawn again erases the hundreds
+    // place. The expected picture is drawn in the same two passes: the
+    // classic library's blend of an opaque pixel rounds short of the source,
+    // so what lay below still shows in the lowest bit of a few pixels.
+    currStage = 99;
     DrawRoomNo();
     currStage = 98;
     DrawRoomNo();
-    EXPECT_EQ(Diff({room, Small(9, 49), Small(9, 58)}), 0);
+    EXPECT_EQ(
+        Diff({room, Small(1, 40), Small(0, 49), Small(0, 58), room, Small(9, 49), Small(9, 58)}),
+        0);
 
     currStage = 17, bestMove[17] = 7, isClear[17] = 1;
     EXPECT_EQ(Printed(DrawBest), "\nDrawBest");

@@ -104,6 +104,8 @@ TEST(Pen, AllFourEdgesAreOutside) {
 // SDL 2's virtual joysticks, reached under the 1.2 layer, stand in for pads.
 typedef int (*AttachFn)(int type, int axes, int buttons, int hats);
 typedef int (*InitFn)(Uint32 flags);
+typedef int (*DetachFn)(int index);
+typedef int (*CountFn)();
 
 std::string OpenSticks() {
     testing::internal::CaptureStdout();
@@ -112,17 +114,40 @@ std::string OpenSticks() {
     return testing::internal::GetCapturedStdout();
 }
 
-TEST(Sticks, NoneMeansNoLines) {
+// Each test opens the joysticks afresh: whatever a test opened or attached is
+// closed and detached again afterwards, so the next one starts with none.
+class Sticks : public testing::Test {
+  protected:
+    void TearDown() override {
+        for (SDL_Joystick *&j : _joystick) {
+            if (j) SDL_JoystickClose(j);
+            j = nullptr;
+        }
+        numJOY = 0;
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        if (!sdl2) return;
+        DetachFn detach = (DetachFn)dlsym(sdl2, "SDL_JoystickDetachVirtual");
+        CountFn count = (CountFn)dlsym(sdl2, "SDL_NumJoysticks");
+        InitFn quit2 = (InitFn)dlsym(sdl2, "SDL_QuitSubSystem");
+        while (detach && count && count() > 0 && detach(0) == 0) {
+        }
+        if (quit2) quit2(SDL_INIT_JOYSTICK);
+        sdl2 = nullptr;
+    }
+    void *sdl2 = nullptr; // SDL 2 underneath, once a test has reached for it
+};
+
+TEST_F(Sticks, NoneMeansNoLines) {
     ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_JOYSTICK));
     EXPECT_EQ("", OpenSticks());
     EXPECT_EQ(0, numJOY);
 }
 
-TEST(Sticks, AtMostFiveAreOpened) {
+TEST_F(Sticks, AtMostFiveAreOpened) {
     // Virtual joysticks come from SDL 2, which only the compat layer of
     // SDL 1.2 runs on; the classic library has none.
     if (!dlsym(RTLD_DEFAULT, "SDL12COMPAT_GetWindow")) GTEST_SKIP() << "classic SDL 1.2";
-    void *sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
+    sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW);
     if (!sdl2) GTEST_SKIP() << "no SDL 2 underneath";
     AttachFn attach = (AttachFn)dlsym(sdl2, "SDL_JoystickAttachVirtual");
     InitFn init2 = (InitFn)dlsym(sdl2, "SDL_InitSubSystem");

@@ -1,7 +1,9 @@
 // Surface manager, on the program's static cLCD (320 x 240, built before
-// main). The tests take slots as they go; the last one fills the table.
+// main). Every test starts from a manager built afresh, holding only the
+// display and the back buffer, as the program has it at start.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "tombslide.h"
@@ -47,9 +49,23 @@ std::string Printed(void (*f)()) {
     return testing::internal::GetCapturedStdout();
 }
 
+// Frees the slots the last test took and builds the manager again in place.
+class SurfaceManager : public testing::Test {
+  protected:
+    void SetUp() override {
+        testing::internal::CaptureStdout(); // the constructor's progress lines
+        cLCD.~Class_LCD();
+        new (&cLCD) Class_LCD(320, 240);
+        testing::internal::GetCapturedStdout();
+        ASSERT_NE(nullptr, cLCD.scr[0]);
+        ASSERT_NE(nullptr, cLCD.scr[1]);
+        ASSERT_EQ(nullptr, cLCD.scr[2]);
+    }
+};
+
 } // namespace
 
-TEST(SurfaceManager, RGB2Color16Bit) {
+TEST_F(SurfaceManager, RGB2Color16Bit) {
     EXPECT_EQ(cLCD.RGB2Color16Bit(255, 255, 255), 0xFFFF);
     EXPECT_EQ(cLCD.RGB2Color16Bit(255, 0, 0), 0xF800);
     EXPECT_EQ(cLCD.RGB2Color16Bit(0, 255, 0), 0x07E0);
@@ -60,7 +76,7 @@ TEST(SurfaceManager, RGB2Color16Bit) {
 
 // The cut is against the display's size whatever the destination, so a
 // destination larger than the display shows exactly what it let through.
-TEST(SurfaceManager, PutSurfaceEdgeCut) {
+TEST_F(SurfaceManager, PutSurfaceEdgeCut) {
     Sint8 src = PatternSlot(), big = cLCD.AddScreen(330, 250, 16);
     Drawn(big);
     cLCD.PutSurface(src, big, 50, 5, -10, 7, 30, 4); // 20 columns from sx + 10 at x 0
@@ -83,7 +99,7 @@ TEST(SurfaceManager, PutSurfaceEdgeCut) {
     EXPECT_EQ(Drawn(big), 11);
 }
 
-TEST(SurfaceManager, CopySurfaceOfThe320x490SheetCopiesItsTop320x240) {
+TEST_F(SurfaceManager, CopySurfaceOfThe320x490SheetCopiesItsTop320x240) {
     Sint8 sheet = cLCD.LoadScreen(iBlock, iBlock_size), tall = cLCD.AddScreen(320, 490, 16);
     ASSERT_EQ(cLCD.scr[sheet]->h, 490);
     Drawn(tall);
@@ -97,7 +113,7 @@ TEST(SurfaceManager, CopySurfaceOfThe320x490SheetCopiesItsTop320x240) {
     EXPECT_EQ(below, 0);
 }
 
-TEST(SurfaceManager, GetBackThenPutBackRestoresTheRegion) {
+TEST_F(SurfaceManager, GetBackThenPutBackRestoresTheRegion) {
     Sint8 src = PatternSlot();
     cLCD.PutSurface(src, 0, 0, 0, 0, 0, 320, 64);
     Uint16 corner = At(0, 10, 20), far = At(0, 59, 59);
@@ -110,7 +126,7 @@ TEST(SurfaceManager, GetBackThenPutBackRestoresTheRegion) {
 }
 
 // Failed requests print their message; an empty slot draws nothing.
-TEST(SurfaceManager, FailedLoadsAndEmptySlots) {
+TEST_F(SurfaceManager, FailedLoadsAndEmptySlots) {
     static Sint8 slot;
     static const int junk[4] = {0x12345678, 0x0BADF00D, 42, 7};
     static char missing[] = "/nonexistent/none.png", digits[] = ASSETS_DIR "/digit.png";
@@ -142,8 +158,7 @@ TEST(SurfaceManager, FailedLoadsAndEmptySlots) {
     EXPECT_EQ(cLCD.scr[0], display);
 }
 
-// Fills the table: keep this test last.
-TEST(SurfaceManager, ZZFullTableRefusesNewSlotsSilently) {
+TEST_F(SurfaceManager, FullTableRefusesNewSlotsSilently) {
     Sint8 n;
     while ((n = cLCD.AddScreen(2, 2, 16)) >= 0 && n < 29) {
     }

@@ -33,9 +33,12 @@ fail() {
 
 # Starts Xvfb with a screen of the given size (default 320x240) and points
 # DISPLAY at it. Xvfb picks a free display number itself and writes it to
-# the given descriptor once it is ready to take clients.
+# the given descriptor once it is ready to take clients. Without -noreset the
+# server resets whenever its last client leaves, and a client connecting
+# during the reset is refused: the classic SDL 1.2 opens the display twice in
+# a row at start-up and would now and then fail to start.
 start_display() {
-    Xvfb -displayfd 3 -screen 0 "${1:-320x240}x24" -nolisten tcp 3>"$WORK/display" \
+    Xvfb -displayfd 3 -screen 0 "${1:-320x240}x24" -nolisten tcp -noreset 3>"$WORK/display" \
         >"$WORK/xvfb.log" 2>&1 &
     XPID=$!
     for _ in $(seq 100); do grep -q '[0-9]' "$WORK/display" 2>/dev/null && break; sleep 0.05; done
