@@ -20,7 +20,7 @@ RUNTIME="libsdl1.2debian libsdl-image1.2 libsdl-mixer1.2 libstdc++6"
 # Unpacked alone: their own dependencies are only needed to build other
 # programs against X11, OpenGL and the sound servers, which the game never
 # does, and would bring in a whole graphics stack.
-DEVEL="libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgtest-dev libgmock-dev zlib1g-dev"
+DEVEL="libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgtest-dev libgmock-dev zlib1g-dev libpng-dev"
 
 want="$SUITE $MIRROR armel
 runtime: $RUNTIME
