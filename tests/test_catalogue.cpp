@@ -230,13 +230,6 @@ TEST(Generator, AllPlacementsOfASetAgreeWithItsClusters) {
 
 // ---- the committed catalogue ------------------------------------------------------------
 
-bool IsCellCode(Uint8 c) {
-    static const Uint8 codes[13] = {0, 1, 2, 11, 12, 21, 22, 23, 31, 32, 33, 51, 52};
-    for (Uint8 k : codes)
-        if (k == c) return true;
-    return false;
-}
-
 TEST(Catalogue, FirstTwoStagesAreTheGivenOnes) {
     EXPECT_EQ(memcmp(_STAGE[0].data, FIRST_STAGE, 36), 0);
     EXPECT_EQ(memcmp(_STAGE[1].data, SECOND_STAGE, 36), 0);

@@ -63,6 +63,13 @@ struct SetSpace {
 
 // Sorts a set into canonical order (stable, so blocks sharing a line keep their order).
 void NormaliseSet(BlockSet *set);
+// A random line for a block of this kind: any column, or any row but the exit row.
+int RandomLine(int type, Rng *r);
+// 1 when no line holds more than six cells of blocks and no horizontal block but the target
+// lies on the exit row.
+int SetFits(const BlockSet &s);
+// The block set of a layout (empty if the layout is malformed).
+BlockSet LayoutSet(const uint8_t g[36]);
 // Enumerates and solves every placement of the set; returns 0 if there are none or more
 // than limit. On success the farthest distances are in space->dist.
 int EvaluateSet(const BlockSet &set, SetSpace *space, size_t limit);
