@@ -89,6 +89,8 @@ struct Catalogue {
 // left of it on the exit row, and that block hardly ever shortens the solution when taken
 // away; such stages may keep one removable block, and are planned at 15 moves or fewer.
 const int ROW_BLOCK_MOVES = 15;
+// Longer stages may have no removable block at all.
+const int REMOVABLE_MOVES = 15;
 inline int RemovableAllowed(const Stage &s) {
     return s.col >= 2 ? 1 : 0;
 }

@@ -9,16 +9,22 @@
 void LengthQuota(int quota[MAX_MOVES + 1]) {
     for (int m = 0; m <= MAX_MOVES; m++)
         quota[m] = 0;
-    // Hard boards are scarce: two stages of each length in the low forties, one above.
+    // A gentle start: the shortest lengths have few boards whose every block matters.
+    const int start[5] = {2, 3, 4, 5, 6};
     int rest = STAGE_COUNT - FIXED_STAGES;
+    for (int m = MIN_MOVES; m < MIN_MOVES + 5; m++) {
+        quota[m] = start[m - MIN_MOVES];
+        rest -= quota[m];
+    }
+    // Hard boards are scarce: two stages of each length in the low forties, one above.
     for (int m = SCARCE_MOVES; m <= MAX_MOVES; m++) {
         quota[m] = m < 46 ? 2 : 1;
         rest -= quota[m];
     }
-    // The others evenly over the lengths below, the shorter ones taking what is left over.
-    int lengths = SCARCE_MOVES - MIN_MOVES;
-    for (int m = MIN_MOVES; m < SCARCE_MOVES; m++)
-        quota[m] = rest / lengths + (m - MIN_MOVES < rest % lengths);
+    // The others evenly over the lengths between, the shorter ones taking what is left over.
+    int first = MIN_MOVES + 5, lengths = SCARCE_MOVES - first;
+    for (int m = first; m < SCARCE_MOVES; m++)
+        quota[m] = rest / lengths + (m - first < rest % lengths);
 }
 
 int StageFromPool(const PoolEntry &e, Stage *s) {
@@ -76,24 +82,49 @@ void SetFixed(int i, Stage *s) {
     s->planned = s->done = 1;
 }
 
+// Up to this many pairs of hard pool stages may be within CLOSE_DISTANCE of each other.
+const int SCARCE_PAIRS = 10;
+
+// Whether a pool stage differs enough from the stages taken so far (indices below next):
+// clusters and cores must differ; close placements are allowed only between two stages of
+// SCARCE_MOVES or more whose lengths differ by two or more, so that a stage of the length
+// between keeps them apart in the order of play. Returns the number of such close pairs it
+// would add, or -1 when it may not be taken.
+int ScarceDiffers(const Taken &t, const Stage &s, const Catalogue *cat, int next) {
+    if (t.keys.count(s.key) || t.keys.count(s.coreKey)) return -1;
+    int close = 0;
+    for (int i = 0; i < next; i++) {
+        const Stage &o = cat->stage[i];
+        if (!TooClose(s.layout, o.layout)) continue;
+        if (s.moves < SCARCE_MOVES || o.moves < SCARCE_MOVES || std::abs(s.moves - o.moves) < 2)
+            return -1;
+        close++;
+    }
+    return close;
+}
+
 // Takes pool entries, hardest first, while their length still has room in the quota and
 // they keep every rule. Returns the next free index.
 int TakeFromPool(const Pool &pool, int quota[], Left *left, Taken *taken, Catalogue *cat) {
+    // Pool stages are taken before any other, so the stages below next are all there is.
     std::vector<const std::pair<const std::string, PoolEntry> *> order;
     for (auto &p : pool.entries)
         order.push_back(&p);
     std::stable_sort(order.begin(), order.end(),
                      [](auto a, auto b) { return a->second.moves > b->second.moves; });
-    int next = FIXED_STAGES;
+    int next = FIXED_STAGES, scarcePairs = 0;
     for (auto p : order) {
         Stage s;
         if (!StageFromPool(p->second, &s) || s.moves > MAX_MOVES || quota[s.moves] == 0) continue;
-        if (!Fits(*left, s) || !DiffersFromTaken(*taken, s.key, s.coreKey, s.layout)) continue;
+        if (!Fits(*left, s)) continue;
+        int close = ScarceDiffers(*taken, s, cat, next);
+        if (close < 0 || scarcePairs + close > SCARCE_PAIRS) continue;
         if (RemovableBlocks(s.layout, s.moves, nullptr) != 0) continue;
         StageFacts f;
         MeasureStage(s.layout, &f);
         s.solutions = f.solutions;
         s.planned = s.done = 1;
+        scarcePairs += close;
         quota[s.moves]--;
         Use(left, s);
         TakeStage(taken, s);

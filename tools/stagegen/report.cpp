@@ -6,8 +6,6 @@
 
 namespace {
 
-const int REMOVABLE_MOVES = 15; // longer stages may have no removable block
-
 void FindPairs(const std::vector<std::vector<uint8_t>> &layouts, CatalogueReport *r) {
     size_t n = layouts.size();
     r->nearest.assign(n, -1);

@@ -16,19 +16,24 @@ namespace {
 const size_t SET_LIMIT = 150000;
 // Boards of this many blocks or more are searched over block sets.
 const int SET_SEARCH_BLOCKS = 11;
-const int RESTARTS = 30;                 // fresh boards tried per stage and length
-const int STEPS = 250;                   // changes tried on each board
-const int CANDIDATES = 12;               // clusters of one block set checked against the rules
-const int OFFSETS[] = {0, -1, 1, -2, 2}; // lengths tried, relative to the intended one
+const int RESTARTS = 10;   // fresh boards tried per stage and length
+const int STEPS = 200;     // changes tried on each board
+const int CANDIDATES = 12; // clusters of one block set checked against the rules
+// Lengths tried, relative to the intended one: first close to it under the strict rules,
+// then further off, where a short stage may keep one more removable block.
+const int OFFSETS[] = {0, -1, 1, -2, 2};
+const int LAST_OFFSETS[] = {-3, 3, 0, -1, 1};
+// Last of all, a board of the stage's mix and column at whatever length it has.
+const int ANY_LENGTH = -1;
 
 // Checks a start position against the rules; fills s when it keeps them all. Otherwise
 // returns how far it is from that: the number of removable blocks, or one more than the
 // blocks for a board too like one already taken.
-int Accept(const uint8_t g[36], int moves, const Taken &taken, Stage *s) {
-    std::string key = ClusterKeyOf(g);
+int Accept(const uint8_t g[36], const std::string &key, int moves, int allowed, const Taken &taken,
+           Stage *s) {
     if (!DiffersFromTaken(taken, key, key, g)) return SOLVER_MAX_BLOCKS + 1;
     int removable = RemovableBlocks(g, moves, nullptr);
-    if (removable > RemovableAllowed(*s)) return removable;
+    if (removable > allowed) return removable;
     // With no removable block the core puzzle is the stage itself.
     std::string core = key;
     if (removable) {
@@ -52,14 +57,20 @@ int RandomBoard(const Stage &s, Rng *r, uint8_t g[36]) {
     memcpy(kinds, s.kinds, sizeof kinds);
     int row = s.col == 2 ? TYPE_HPAIR : s.col == 3 ? TYPE_HTRIPLE : -1;
     if (row >= 0) kinds[row]--;
-    if (!RandomLayout(g, s.col, kinds, r)) return 0;
-    if (row < 0) return 1;
-    for (int j = 0; j < KindLength(row); j++) {
-        int c = EXIT_ROW * 6 + j;
-        if (g[c]) return 0;
-        g[c] = (uint8_t)(KindHead(row) + j);
+    // Layouts whose verticals leave the row block's cells free are common: a few dozen tries
+    // find one.
+    for (int attempt = 0; attempt < 60; attempt++) {
+        if (!RandomLayout(g, s.col, kinds, r)) continue;
+        if (row < 0) return 1;
+        int free = 1;
+        for (int j = 0; j < KindLength(row); j++)
+            free = free && g[EXIT_ROW * 6 + j] == CELL_EMPTY;
+        if (!free) continue;
+        for (int j = 0; j < KindLength(row); j++)
+            g[EXIT_ROW * 6 + j] = (uint8_t)(KindHead(row) + j);
+        return 1;
     }
-    return 1;
+    return 0;
 }
 
 // Removes a random block other than the target and the exit row's horizontal ones, and puts
@@ -85,27 +96,35 @@ int Farthest(const Cluster &c) {
 }
 
 // How far a cluster is from giving the stage: its score against the wanted length and column
-// first, then what Accept says of its start. 0 means s has been filled.
-int LayoutScore(const Cluster &c, const Stage &plan, int want, const Taken &taken, Stage *s) {
+// first, then what Accept says of its start. 0 means s has been filled. A want of ANY_LENGTH
+// takes whatever length the cluster has; then only stages of up to REMOVABLE_MOVES may keep
+// removable blocks.
+int LayoutScore(const Cluster &c, const Stage &plan, int want, int allowed, const Taken &taken,
+                Stage *s) {
+    if (want == ANY_LENGTH) {
+        want = Farthest(c) + 1;
+        if (want < MIN_MOVES || want > MAX_MOVES) return 32 * 4;
+        if (want > REMOVABLE_MOVES) allowed = 0;
+    }
     int score = ClusterScore(Farthest(c), c.best[plan.col], want - 1);
     if (score) return 32 * score;
     uint8_t g[36];
     WriteLayout(&c.board, c.bestState[plan.col], g);
-    return Accept(g, want, taken, s);
+    return Accept(g, c.key, want, allowed, taken, s);
 }
 
 // Hill climbing over layouts: move one block elsewhere, keep the change when the cluster is
 // no further from what the stage wants (a change within the same cluster is no change).
-int SearchLayouts(const Stage &plan, int want, Rng *r, const Taken &taken, Stage *s) {
+int SearchLayouts(const Stage &plan, int want, int allowed, Rng *r, const Taken &taken, Stage *s) {
     Cluster cl, next;
     for (int restart = 0; restart < RESTARTS; restart++) {
         uint8_t cur[36], g[36];
         if (!RandomBoard(plan, r, cur) || !EvaluateLayout(cur, &cl)) continue;
-        int score = LayoutScore(cl, plan, want, taken, s);
+        int score = LayoutScore(cl, plan, want, allowed, taken, s);
         for (int step = 0; step < STEPS && score > 0; step++) {
             memcpy(g, cur, 36);
             if (!MoveRandomBlock(g, r) || !EvaluateLayout(g, &next) || next.key == cl.key) continue;
-            int ns = LayoutScore(next, plan, want, taken, s);
+            int ns = LayoutScore(next, plan, want, allowed, taken, s);
             if (ns > score) continue;
             score = ns;
             std::swap(cl, next);
@@ -167,21 +186,22 @@ void ScoreSet(const SetSpace &sp, int col, int d, SetClusters *c) {
         c->best = std::min(c->best, ClusterScore(c->far[k], c->farAtCol[k], d));
 }
 
-int PickFromSet(const SetSpace &sp, const SetClusters &c, int d, const Taken &taken, Stage *s) {
+int PickFromSet(const SetSpace &sp, const SetClusters &c, int d, int allowed, const Taken &taken,
+                Stage *s) {
     int tried = 0;
     for (size_t k = 0; k < c.far.size() && tried < CANDIDATES; k++) {
         if (ClusterScore(c.far[k], c.farAtCol[k], d) != 0) continue;
         tried++;
         uint8_t g[36];
         WriteLayout(&sp.board, c.start[k], g);
-        if (Accept(g, d + 1, taken, s) == 0) return 1;
+        if (Accept(g, ClusterKeyOf(g), d + 1, allowed, taken, s) == 0) return 1;
     }
     return 0;
 }
 
 // Hill climbing over block sets: every placement of a set is explored at once, and a change
 // moves one block to another line.
-int SearchSets(const Stage &plan, int want, Rng *r, const Taken &taken, Stage *s) {
+int SearchSets(const Stage &plan, int want, int allowed, Rng *r, const Taken &taken, Stage *s) {
     SetSpace sp, trial;
     SetClusters cur, next;
     int d = want - 1;
@@ -194,7 +214,7 @@ int SearchSets(const Stage &plan, int want, Rng *r, const Taken &taken, Stage *s
         int picked = 0;
         for (int step = 0; step < STEPS; step++) {
             if (cur.best == 0 && !picked) {
-                if (PickFromSet(sp, cur, d, taken, s)) return 1;
+                if (PickFromSet(sp, cur, d, allowed, taken, s)) return 1;
                 picked = 1;
             }
             BlockSet ns = set;
@@ -224,16 +244,19 @@ int SearchSets(const Stage &plan, int want, Rng *r, const Taken &taken, Stage *s
 
 int SearchSlot(const Options &o, int slot, int attempt, const Taken &taken, Stage *s) {
     Stage plan = *s;
-    for (int want : OFFSETS) {
-        int w = plan.want + want;
-        if (w < MIN_MOVES || w > MAX_MOVES) continue;
-        Rng r = RandSeed(o.seed, 100000 + (uint64_t)slot * 64 + attempt * 8 + (want + 2));
-        int found = plan.blocks >= SET_SEARCH_BLOCKS && plan.col < 2
-                        ? SearchSets(plan, w, &r, taken, s)
-                        : SearchLayouts(plan, w, &r, taken, s);
-        if (found) return 1;
-    }
-    return 0;
+    for (int pass = 0; pass < 2; pass++)
+        for (int k = 0; k < 5; k++) {
+            int w = plan.want + (pass ? LAST_OFFSETS[k] : OFFSETS[k]);
+            if (w < MIN_MOVES || w > MAX_MOVES) continue;
+            int allowed = RemovableAllowed(plan) + (pass && w <= REMOVABLE_MOVES);
+            Rng r = RandSeed(o.seed, 100000 + (uint64_t)slot * 256 + attempt * 16 + pass * 8 + k);
+            int found = plan.blocks >= SET_SEARCH_BLOCKS && plan.col < 2
+                            ? SearchSets(plan, w, allowed, &r, taken, s)
+                            : SearchLayouts(plan, w, allowed, &r, taken, s);
+            if (found) return 1;
+        }
+    Rng r = RandSeed(o.seed, 100000 + (uint64_t)slot * 256 + attempt * 16 + 15);
+    return SearchLayouts(plan, ANY_LENGTH, RemovableAllowed(plan) + 1, &r, taken, s);
 }
 
 int RunSearch(const Options &o, Catalogue *cat, const std::function<void()> &saved) {
