@@ -20,10 +20,13 @@ const int RESTARTS = 10;   // fresh boards tried per stage and length
 const int STEPS = 200;     // changes tried on each board
 const int CANDIDATES = 12; // clusters of one block set checked against the rules
 // Lengths tried, relative to the intended one: first close to it under the strict rules,
-// then further off, where a short stage may keep one more removable block.
+// then further off, where a short stage with its target held in column 2 or 3 may keep one
+// more removable block.
 const int OFFSETS[] = {0, -1, 1, -2, 2};
 const int LAST_OFFSETS[] = {-3, 3, 0, -1, 1};
-// Last of all, a board of the stage's mix and column at whatever length it has.
+// Last of all, a board of the stage's mix and column at whatever length it has; one with its
+// target held in column 2 or 3 may then keep two more removable blocks if it takes
+// REMOVABLE_MOVES or fewer.
 const int ANY_LENGTH = -1;
 
 // Checks a start position against the rules; fills s when it keeps them all. Otherwise
@@ -117,7 +120,9 @@ int LayoutScore(const Cluster &c, const Stage &plan, int want, int allowed, cons
 // no further from what the stage wants (a change within the same cluster is no change).
 int SearchLayouts(const Stage &plan, int want, int allowed, Rng *r, const Taken &taken, Stage *s) {
     Cluster cl, next;
-    for (int restart = 0; restart < RESTARTS; restart++) {
+    // The last resort, at any length, gets more fresh boards.
+    int restarts = want == ANY_LENGTH ? 4 * RESTARTS : RESTARTS;
+    for (int restart = 0; restart < restarts; restart++) {
         uint8_t cur[36], g[36];
         if (!RandomBoard(plan, r, cur) || !EvaluateLayout(cur, &cl)) continue;
         int score = LayoutScore(cl, plan, want, allowed, taken, s);
@@ -248,7 +253,7 @@ int SearchSlot(const Options &o, int slot, int attempt, const Taken &taken, Stag
         for (int k = 0; k < 5; k++) {
             int w = plan.want + (pass ? LAST_OFFSETS[k] : OFFSETS[k]);
             if (w < MIN_MOVES || w > MAX_MOVES) continue;
-            int allowed = RemovableAllowed(plan) + (pass && w <= REMOVABLE_MOVES);
+            int allowed = RemovableAllowed(plan) + (pass && w <= REMOVABLE_MOVES && plan.col >= 2);
             Rng r = RandSeed(o.seed, 100000 + (uint64_t)slot * 256 + attempt * 16 + pass * 8 + k);
             int found = plan.blocks >= SET_SEARCH_BLOCKS && plan.col < 2
                             ? SearchSets(plan, w, allowed, &r, taken, s)
@@ -256,7 +261,8 @@ int SearchSlot(const Options &o, int slot, int attempt, const Taken &taken, Stag
             if (found) return 1;
         }
     Rng r = RandSeed(o.seed, 100000 + (uint64_t)slot * 256 + attempt * 16 + 15);
-    return SearchLayouts(plan, ANY_LENGTH, RemovableAllowed(plan) + 1, &r, taken, s);
+    return SearchLayouts(plan, ANY_LENGTH, RemovableAllowed(plan) + (plan.col >= 2 ? 2 : 0), &r,
+                         taken, s);
 }
 
 int RunSearch(const Options &o, Catalogue *cat, const std::function<void()> &saved) {
