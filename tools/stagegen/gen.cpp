@@ -63,16 +63,6 @@ int EvaluateLayout(const uint8_t g[36], Cluster *c) {
     return 1;
 }
 
-int StateAtDistance(const Cluster &c, int col, int d, uint64_t *out) {
-    int found = 0;
-    for (size_t i = 0; i < c.states.size(); i++) {
-        if (c.dist[i] != d || StatePos(c.states[i], c.board.target) != col) continue;
-        if (!found || c.states[i] < *out) *out = c.states[i];
-        found = 1;
-    }
-    return found;
-}
-
 int CountBlocks(const uint8_t g[36], int kinds[5]) {
     int n = 0;
     for (int k = 0; k < KIND_COUNT; k++)
@@ -120,18 +110,6 @@ int PlaceRandomBlock(uint8_t g[36], int type, Rng *r) {
         return 1;
     }
     return 0;
-}
-
-int RemoveRandomBlock(uint8_t g[36], Rng *r) {
-    int heads[36], n = 0;
-    for (int i = 0; i < 36; i++)
-        if (KindOfHeadCode(g[i]) > TYPE_TARGET) heads[n++] = i;
-    if (n == 0) return -1;
-    int i = heads[RandBelow(r, n)];
-    int type = KindOfHeadCode(g[i]);
-    for (int j = 0; j < KindLen(type); j++)
-        g[KindHoriz(type) ? i + j : i + 6 * j] = 0;
-    return type;
 }
 
 int RandomLayout(uint8_t g[36], int col, const int kinds[5], Rng *r) {

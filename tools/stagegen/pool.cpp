@@ -149,7 +149,9 @@ void SeedIsland(const Options &o, long round, int index, Island *is) {
     SetSpace sp;
     const int kinds[5] = {1, 2, 5, 2, 3};
     is->elites.clear();
-    for (int k = 0; (int)is->elites.size() < o.elite; k++) {
+    // Nearly every random set has a placement; the bound only guards against a setting that
+    // makes none.
+    for (int k = 0; (int)is->elites.size() < o.elite && k < 1000 * o.elite; k++) {
         Rng r = RandSeed(o.seed, 500000000ULL + (uint64_t)index * 1000000 +
                                      (uint64_t)is->restarts * 10000 + k);
         uint8_t g[36];
@@ -160,7 +162,7 @@ void SeedIsland(const Options &o, long round, int index, Island *is) {
         if (e.obj >= 0) is->elites.push_back(e);
     }
     SortElites(o, is);
-    is->best = is->elites.front().obj;
+    is->best = is->elites.empty() ? -1 : is->elites.front().obj;
     is->lastGain = round;
 }
 
@@ -178,13 +180,14 @@ void MakeChild(const Options &o, const Pool &pool, int i, int k, SetSpace *sp, C
     Rng r = RandSeed(o.seed, 1000000 + ((uint64_t)round * o.islands + i) * CHILDREN + k);
     const std::vector<Elite> &el = pool.islands[i].elites;
     int e = (int)el.size();
+    c->found.clear();
+    c->obj = -1;
+    if (e == 0) return;
     const Elite &parent = el[std::min(RandBelow(&r, e), RandBelow(&r, e))];
     BlockSet set = LayoutSet(parent.far);
     int changes = 1 + (RandBelow(&r, 3) == 0);
     for (int m = 0; m < changes; m++)
         MutateSet(o, &set, &r);
-    c->found.clear();
-    c->obj = -1;
     if (set.n < o.minBlocks || set.n > o.maxBlocks) return;
     c->obj = EvaluateSetFar(set, sp, c->far);
     if (c->obj < 0) return;
@@ -236,7 +239,7 @@ void MergeChildren(const Options &o, int i, std::vector<Child> &children, Pool *
     }
     SortElites(o, &is);
     PrunePool(&pool->entries);
-    if (is.elites.front().obj > is.best) {
+    if (!is.elites.empty() && is.elites.front().obj > is.best) {
         is.best = is.elites.front().obj;
         is.lastGain = pool->round;
     } else if (pool->round - is.lastGain >= ISLAND_PATIENCE) {
