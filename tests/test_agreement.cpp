@@ -19,25 +19,14 @@ typedef std::tuple<int, int, int, int, int> Step;
 class Agreement : public ::testing::Test {
   protected:
     // The tests lay out boards and hold blocks; what they change is put back afterwards.
+    static auto Changed() { return std::tie(mxPH, ckPH, ckX, ckY, _isBL, movePoint, GAME); }
     void SetUp() override {
         memcpy(savedBL, BL, sizeof BL);
-        savedCount = mxPH;
-        savedHeld = ckPH;
-        savedX = ckX;
-        savedY = ckY;
-        savedFound = _isBL;
-        savedMoves = movePoint;
-        savedGame = GAME;
+        saved = Changed();
     }
     void TearDown() override {
         memcpy(BL, savedBL, sizeof BL);
-        mxPH = savedCount;
-        ckPH = savedHeld;
-        ckX = savedX;
-        ckY = savedY;
-        _isBL = savedFound;
-        movePoint = savedMoves;
-        GAME = savedGame;
+        Changed() = saved;
     }
 
     // Every step the game allows: each block held by its head cell and dragged one cell
@@ -124,8 +113,7 @@ class Agreement : public ::testing::Test {
 
   private:
     _bl savedBL[MAX_BLOCKS];
-    Uint8 savedCount, savedHeld, savedFound, savedGame;
-    Sint16 savedX, savedY, savedMoves;
+    std::tuple<Uint8, Uint8, Sint16, Sint16, Uint8, Sint16, Uint8> saved;
 };
 
 TEST_F(Agreement, StepsAgreeOnRandomBoards) {
