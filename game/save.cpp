@@ -49,15 +49,10 @@ const Uint32 SCORE_MAX = 9999999; // seven digits
 // Longest file the game writes.
 const int SAVE_MAX = PLAIN_FIXED + BLOCK_SIZE * MAX_BLOCKS + EXT_SIZE;
 
-// Width, height of each block kind, indexed by type.
-const Uint8 KIND_W[5] = {2, 1, 1, 3, 2};
-const Uint8 KIND_H[5] = {1, 3, 2, 1, 1};
-
 // Furthest head column of the target standing beyond the exit on row 2: a
 // cleared board that was resumed and dragged on can leave it there, and a pen
 // on the screen's last column reaches no further.
 const int TARGET_MAX_X = 9;
-const int EXIT_ROW = 2;
 
 // What a check of a save file found usable.
 enum Verdict { LOAD_NOTHING, LOAD_PROGRESS, LOAD_ALL };
@@ -128,7 +123,7 @@ bool CheckBoard(const SaveData &d, char *why, size_t whySize) {
     int targets = 0;
     for (int i = 0; i < d.count; i++) {
         const _bl &b = d.blocks[i];
-        if (b.type > TYPE_HPAIR || b.w != KIND_W[b.type] || b.h != KIND_H[b.type]) {
+        if (b.type > TYPE_HPAIR || b.w != BLOCK_KINDS[b.type].w || b.h != BLOCK_KINDS[b.type].h) {
             snprintf(why, whySize, "block %d has kind %d and size %dx%d", i, b.type, b.w, b.h);
             return false;
         }

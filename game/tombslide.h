@@ -7,6 +7,7 @@
 
 #include "SDL.h"
 #include "SDL_mixer.h"
+#include "blockkinds.h"
 #include "lcd.h"
 #include "menu.h"
 #include "quib.h"
@@ -14,22 +15,10 @@
 // ---------------------------------------------------------------------------
 // Stages and the block table (stage.cpp, board.cpp)
 
-const int STAGE_COUNT = 263;  // stage indices 0 to 262
 const int SAVED_STAGES = 262; // progress entries in the plain save-file layout
 const int MAX_BLOCKS = 20;    // size of the block table
 
-// Cell codes of a layout.
-enum {
-    CELL_EMPTY = 0,
-    CELL_HPAIR = 1,
-    CELL_VPAIR = 11,
-    CELL_HTRIPLE = 21,
-    CELL_VTRIPLE = 31,
-    CELL_TARGET = 51
-};
-
-// Block kinds held in _bl::type.
-enum { TYPE_TARGET = 0, TYPE_VTRIPLE = 1, TYPE_VPAIR = 2, TYPE_HTRIPLE = 3, TYPE_HPAIR = 4 };
+// Cell codes, block kinds and the stage count are in blockkinds.h.
 
 // One stage: the board in row-major order, cell (x, y) at 6 * y + x.
 struct _st {

@@ -1,7 +1,9 @@
 // The stage catalogue against its invariants, checked with the optimal solver, and the
 // solver itself on layouts whose answers are known.
 #include "tombslide.h"
+#include "curate.h"
 #include "gen.h"
+#include "report.h"
 #include "solver.h"
 
 #include <gtest/gtest.h>
@@ -230,13 +232,6 @@ TEST(Generator, AllPlacementsOfASetAgreeWithItsClusters) {
 
 // ---- the committed catalogue ------------------------------------------------------------
 
-bool IsCellCode(Uint8 c) {
-    static const Uint8 codes[13] = {0, 1, 2, 11, 12, 21, 22, 23, 31, 32, 33, 51, 52};
-    for (Uint8 k : codes)
-        if (k == c) return true;
-    return false;
-}
-
 TEST(Catalogue, FirstTwoStagesAreTheGivenOnes) {
     EXPECT_EQ(memcmp(_STAGE[0].data, FIRST_STAGE, 36), 0);
     EXPECT_EQ(memcmp(_STAGE[1].data, SECOND_STAGE, 36), 0);
@@ -317,24 +312,64 @@ TEST(Catalogue, EveryStageSolvesInFiveToFiftyOneMoves) {
     }
 }
 
-TEST(Catalogue, DifficultyRampsUp) {
-    const int *moves = Lengths();
-    int hardest = 0;
-    for (int i = 0; i < STAGE_COUNT; i++)
-        hardest = std::max(hardest, moves[i]);
-    for (int i = 0; i < 20; i++)
-        EXPECT_LE(moves[i], 12) << "stage " << i << " is no warm-up";
-    EXPECT_EQ(moves[STAGE_COUNT - 1], hardest);
-    // Each tenth of the catalogue is on average harder than the one before.
-    double last = 0;
-    for (int part = 0; part < 10; part++) {
-        int from = part * STAGE_COUNT / 10, to = (part + 1) * STAGE_COUNT / 10;
-        double sum = 0;
-        for (int i = from; i < to; i++)
-            sum += moves[i];
-        EXPECT_GT(sum / (to - from), last) << "tenth " << part;
-        last = sum / (to - from);
+// Every stage measured once for the tests below: cluster, farthest position, removable and
+// idle blocks, shortest solutions, nearest neighbour in placement.
+const CatalogueReport &Measured() {
+    static CatalogueReport r;
+    static bool done = false;
+    if (!done) {
+        std::vector<std::vector<uint8_t>> layouts;
+        for (int i = 0; i < STAGE_COUNT; i++)
+            layouts.push_back(std::vector<uint8_t>(_STAGE[i].data, _STAGE[i].data + 36));
+        MeasureCatalogue(layouts, &r);
+        done = true;
     }
+    return r;
+}
+
+TEST(Catalogue, EveryLengthIsPresentAndTheRampRisesGently) {
+    const CatalogueReport &r = Measured();
+    const int *moves = Lengths();
+    EXPECT_TRUE(r.missingLengths.empty()) << r.missingLengths.size() << " lengths missing";
+    EXPECT_EQ(moves[STAGE_COUNT - 1], 51);
+    // The two given stages take 7 and 5 moves; from there on no stage is more than one move
+    // shorter than the one before.
+    for (int i = 2; i < STAGE_COUNT; i++)
+        EXPECT_GE(moves[i], moves[i - 1] - 1) << "stage " << i;
+    // Within one length, the stages with more shortest solutions come first.
+    for (int i = 3; i < STAGE_COUNT; i++)
+        if (moves[i] == moves[i - 1]) {
+            EXPECT_LE(r.facts[i].solutions, r.facts[i - 1].solutions) << "stage " << i;
+        }
+}
+
+TEST(Catalogue, StagesStartAtTheFarthestPositionOfTheirCluster) {
+    const CatalogueReport &r = Measured();
+    for (int i = 2; i < STAGE_COUNT; i++)
+        EXPECT_TRUE(r.facts[i].startIsFarthest)
+            << "stage " << i << " takes " << r.facts[i].moves << " of " << r.facts[i].farthestMoves;
+}
+
+TEST(Catalogue, NoStageRepeatsAnotherInClusterCoreOrPlacement) {
+    const CatalogueReport &r = Measured();
+    EXPECT_EQ(r.sharedClusters, 0);
+    EXPECT_EQ(r.sharedCores, 0);
+    // Below 40 moves no two stages lie within two block placements of each other; among
+    // the hardest a few may, never side by side.
+    EXPECT_EQ(r.closePairs, 0);
+    EXPECT_LE(r.closeScarce, 10);
+    EXPECT_EQ(r.closeNeighbours, 0);
+}
+
+TEST(Catalogue, AlmostEveryBlockMatters) {
+    // No stage over 15 moves has a removable block, and the others hold at most 20 in all;
+    // the two given stages are as they are.
+    const CatalogueReport &r = Measured();
+    for (int i = 2; i < STAGE_COUNT; i++)
+        if (r.facts[i].moves > 15) {
+            EXPECT_EQ(r.facts[i].removable, 0) << "stage " << i;
+        }
+    EXPECT_LE(r.removableOthers, 20);
 }
 
 TEST(Catalogue, SourceCommentsMatchTheStages) {

@@ -63,33 +63,22 @@ int EvaluateLayout(const uint8_t g[36], Cluster *c) {
     return 1;
 }
 
-int StateAtDistance(const Cluster &c, int col, int d, uint64_t *out) {
-    int found = 0;
-    for (size_t i = 0; i < c.states.size(); i++) {
-        if (c.dist[i] != d || StatePos(c.states[i], c.board.target) != col) continue;
-        if (!found || c.states[i] < *out) *out = c.states[i];
-        found = 1;
-    }
-    return found;
-}
-
 int CountBlocks(const uint8_t g[36], int kinds[5]) {
-    static const uint8_t head[5] = {51, 31, 11, 21, 1};
     int n = 0;
-    for (int k = 0; k < 5; k++)
+    for (int k = 0; k < KIND_COUNT; k++)
         kinds[k] = 0;
-    for (int i = 0; i < 36; i++)
-        for (int k = 0; k < 5; k++)
-            if (g[i] == head[k]) {
-                kinds[k]++;
-                n++;
-            }
+    for (int i = 0; i < 36; i++) {
+        int k = KindOfHeadCode(g[i]);
+        if (k < 0) continue;
+        kinds[k]++;
+        n++;
+    }
     return n;
 }
 
 int TargetColumn(const uint8_t g[36]) {
     for (int x = 0; x < 6; x++)
-        if (g[SOLVER_EXIT_ROW * 6 + x] == 51) return x;
+        if (g[EXIT_ROW * 6 + x] == CELL_TARGET) return x;
     return -1;
 }
 
@@ -115,7 +104,7 @@ int PlaceRandomBlock(uint8_t g[36], int type, Rng *r) {
     for (int tries = 0; tries < 60; tries++) {
         int along = RandBelow(r, 7 - len), across = RandBelow(r, 6);
         int x = horiz ? along : across, y = horiz ? across : along;
-        if (horiz && y == SOLVER_EXIT_ROW) continue;
+        if (horiz && y == EXIT_ROW) continue;
         if (!Fits(g, type, x, y)) continue;
         Put(g, type, x, y);
         return 1;
@@ -123,28 +112,12 @@ int PlaceRandomBlock(uint8_t g[36], int type, Rng *r) {
     return 0;
 }
 
-int RemoveRandomBlock(uint8_t g[36], Rng *r) {
-    static const uint8_t head[5] = {51, 31, 11, 21, 1};
-    int heads[36], n = 0;
-    for (int i = 0; i < 36; i++)
-        for (int k = 1; k < 5; k++)
-            if (g[i] == head[k]) heads[n++] = i;
-    if (n == 0) return -1;
-    int i = heads[RandBelow(r, n)];
-    int type = 0;
-    for (int k = 1; k < 5; k++)
-        if (g[i] == head[k]) type = k;
-    for (int j = 0; j < KindLen(type); j++)
-        g[KindHoriz(type) ? i + j : i + 6 * j] = 0;
-    return type;
-}
-
 int RandomLayout(uint8_t g[36], int col, const int kinds[5], Rng *r) {
     for (int attempt = 0; attempt < 200; attempt++) {
         memset(g, 0, 36);
-        Put(g, KIND_TARGET, col, SOLVER_EXIT_ROW);
+        Put(g, TYPE_TARGET, col, EXIT_ROW);
         // Long blocks first: they are the hardest to fit.
-        static const int order[4] = {KIND_HTRIPLE, KIND_VTRIPLE, KIND_HPAIR, KIND_VPAIR};
+        static const int order[4] = {TYPE_HTRIPLE, TYPE_VTRIPLE, TYPE_HPAIR, TYPE_VPAIR};
         int ok = 1;
         for (int o = 0; o < 4 && ok; o++)
             for (int k = 0; k < kinds[order[o]] && ok; k++)
@@ -225,4 +198,36 @@ int EvaluateSet(const BlockSet &set, SetSpace *sp, size_t limit) {
         }
     }
     return 1;
+}
+int RandomLine(int type, Rng *r) {
+    if (!KindHoriz(type)) return RandBelow(r, 6);
+    int line = RandBelow(r, 5);
+    return line >= EXIT_ROW ? line + 1 : line;
+}
+
+// A set is usable when no line holds more than six cells of blocks.
+int SetFits(const BlockSet &s) {
+    int used[2][6] = {{0}};
+    for (int k = 0; k < s.n; k++) {
+        int h = KindHoriz(s.type[k]);
+        if (h && s.type[k] != TYPE_TARGET && s.line[k] == EXIT_ROW) return 0;
+        used[h][s.line[k]] += KindLen(s.type[k]);
+        if (used[h][s.line[k]] > 6) return 0;
+    }
+    return 1;
+}
+
+// The block set of a layout (empty if the layout is malformed).
+BlockSet LayoutSet(const uint8_t g[36]) {
+    SolverBoard b;
+    uint64_t s;
+    BlockSet set;
+    set.n = 0;
+    if (!ReadLayout(g, &b, &s, nullptr)) return set;
+    set.n = b.count;
+    for (int i = 0; i < b.count; i++) {
+        set.type[i] = b.block[i].type;
+        set.line[i] = b.block[i].line;
+    }
+    return set;
 }

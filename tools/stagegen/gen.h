@@ -31,16 +31,11 @@ std::string LayoutKey(const uint8_t g[36]);
 void KeyLayout(const std::string &key, uint8_t g[36]);
 // Explores the cluster of a well-formed layout. Returns 0 for a malformed layout.
 int EvaluateLayout(const uint8_t g[36], Cluster *c);
-// Smallest state of the cluster at exactly d slides with the target head in column col;
-// returns 0 if there is none.
-int StateAtDistance(const Cluster &c, int col, int d, uint64_t *out);
 
 // Grid editing. Horizontal blocks other than the target never go on the exit row.
 int CountBlocks(const uint8_t g[36], int kinds[5]);
 int TargetColumn(const uint8_t g[36]);
 int PlaceRandomBlock(uint8_t g[36], int type, Rng *r);
-// Removes a random block other than the target, returning its kind (-1 if none).
-int RemoveRandomBlock(uint8_t g[36], Rng *r);
 // A random layout: the target at (col, exit row) and the given numbers of each kind.
 // Returns 0 when the blocks did not fit after many tries.
 int RandomLayout(uint8_t g[36], int col, const int kinds[5], Rng *r);
@@ -63,6 +58,13 @@ struct SetSpace {
 
 // Sorts a set into canonical order (stable, so blocks sharing a line keep their order).
 void NormaliseSet(BlockSet *set);
+// A random line for a block of this kind: any column, or any row but the exit row.
+int RandomLine(int type, Rng *r);
+// 1 when no line holds more than six cells of blocks and no horizontal block but the target
+// lies on the exit row.
+int SetFits(const BlockSet &s);
+// The block set of a layout (empty if the layout is malformed).
+BlockSet LayoutSet(const uint8_t g[36]);
 // Enumerates and solves every placement of the set; returns 0 if there are none or more
 // than limit. On success the farthest distances are in space->dist.
 int EvaluateSet(const BlockSet &set, SetSpace *space, size_t limit);

@@ -3,30 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-uint8_t KindHead(int type) {
-    static const uint8_t head[5] = {51, 31, 11, 21, 1};
-    return head[type];
-}
-
-int KindHoriz(int type) {
-    return type == KIND_TARGET || type == KIND_HTRIPLE || type == KIND_HPAIR;
-}
-
-int KindLen(int type) {
-    return (type == KIND_VTRIPLE || type == KIND_HTRIPLE) ? 3 : 2;
-}
-
-static int KindOfHead(uint8_t code) {
-    for (int t = 0; t < 5; t++)
-        if (KindHead(t) == code) return t;
-    return -1;
-}
-
 void PrepareBoard(SolverBoard *b) {
     b->target = -1;
     for (int i = 0; i < b->count; i++) {
         const SolverBlock &k = b->block[i];
-        if (k.type == KIND_TARGET) b->target = i;
+        if (k.type == TYPE_TARGET) b->target = i;
         for (int j = 0; j < 6; j++)
             b->cell[i][j] = k.horiz ? (uint8_t)(k.line * 6 + j) : (uint8_t)(j * 6 + k.line);
         for (int p = 0; p < 5; p++) {
@@ -40,7 +21,7 @@ void PrepareBoard(SolverBoard *b) {
     for (int x = 0; x < 5; x++) {
         uint64_t m = 0;
         for (int c = x + 2; c < 6; c++)
-            m |= 1ULL << (SOLVER_EXIT_ROW * 6 + c);
+            m |= 1ULL << (EXIT_ROW * 6 + c);
         b->goal[x] = m;
     }
 }
@@ -79,7 +60,7 @@ int ReadLayout(const uint8_t data[36], SolverBoard *b, uint64_t *s, std::string 
     uint64_t st = 0;
     int targets = 0;
     for (int i = 0; i < 36; i++) {
-        int type = KindOfHead(data[i]);
+        int type = KindOfHeadCode(data[i]);
         if (type < 0) continue;
         if (b->count == SOLVER_MAX_BLOCKS) return Fail(why, "too many blocks");
         int x = i % 6, y = i / 6, len = KindLen(type), horiz = KindHoriz(type);
@@ -99,7 +80,7 @@ int ReadLayout(const uint8_t data[36], SolverBoard *b, uint64_t *s, std::string 
         k.len = (uint8_t)len;
         st = StateSet(st, b->count, horiz ? x : y);
         b->count++;
-        if (type == KIND_TARGET) targets++;
+        if (type == TYPE_TARGET) targets++;
     }
     for (int i = 0; i < 36; i++) {
         if (owner[i]) continue;

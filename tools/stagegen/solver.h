@@ -8,15 +8,13 @@
 #ifndef TOMB_SOLVER_H
 #define TOMB_SOLVER_H
 
+#include "blockkinds.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 const int SOLVER_MAX_BLOCKS = 20;
-const int SOLVER_EXIT_ROW = 2;
-
-// Block kinds as the game numbers them.
-enum { KIND_TARGET = 0, KIND_VTRIPLE = 1, KIND_VPAIR = 2, KIND_HTRIPLE = 3, KIND_HPAIR = 4 };
 
 struct SolverBlock {
     uint8_t type;  // kind, 0 to 4
@@ -34,10 +32,16 @@ struct SolverBoard {
     uint64_t goal[5];                    // cells of the exit row right of a target at x
 };
 
-// Head code, width and height of a kind.
-uint8_t KindHead(int type);
-int KindHoriz(int type);
-int KindLen(int type);
+// Head code, axis and length of a kind.
+inline uint8_t KindHead(int type) {
+    return BLOCK_KINDS[type].head;
+}
+inline int KindHoriz(int type) {
+    return BLOCK_KINDS[type].axis == AXIS_HORIZONTAL;
+}
+inline int KindLen(int type) {
+    return KindLength(type);
+}
 
 inline int StatePos(uint64_t s, int i) {
     return (int)((s >> (3 * i)) & 7);
