@@ -91,7 +91,7 @@ test-tsan: deps
 
 # The handheld package: one static ARMv5TE binary over musl and a static SDL
 # stack built from Debian's sources (kept in build-handheld/ between runs).
-HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip2 g++ imagemagick \
+HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip2 g++ \
                      file bsdutils
 
 handheld:
@@ -108,6 +108,7 @@ test-asan: deps
 	    -DTOMBSLIDE_TOOLS="embed;stagegen"
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS="halt_on_error=1 detect_leaks=1" \
+	    LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp print_suppressions=0" \
 	    UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
 	    ctest --output-on-failure -j$(JOBS) -E 'test_catalogue|test_pictures|e2e_'
 
