@@ -17,10 +17,14 @@ set(CMAKE_C_COMPILER arm-linux-gnueabi-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabi-g++)
 # armel's float ABI is soft already; said here so that the build never
 # depends on the compiler's defaults.
-set(CMAKE_C_FLAGS_INIT "-mcpu=arm926ej-s -mfloat-abi=soft")
+# 64-bit file offsets and inode numbers: under qemu-arm the build machine's
+# file systems answer stat and readdir with numbers too wide for the 32-bit
+# calls, which then fail with EOVERFLOW.
+set(TOMBSLIDE_ARMEL_FLAGS "-mcpu=arm926ej-s -mfloat-abi=soft -D_FILE_OFFSET_BITS=64")
+set(CMAKE_C_FLAGS_INIT "${TOMBSLIDE_ARMEL_FLAGS}")
 # -Wno-psabi: GCC notes, on every vector of 64-bit values, that GCC 7.1 changed
 # how ARM passes them; all our code is built by the one compiler.
-set(CMAKE_CXX_FLAGS_INIT "-mcpu=arm926ej-s -mfloat-abi=soft -Wno-psabi")
+set(CMAKE_CXX_FLAGS_INIT "${TOMBSLIDE_ARMEL_FLAGS} -Wno-psabi")
 
 # Libraries and headers come from the sysroot; the C and C++ runtimes from
 # the cross compiler's own folders, which it searches whatever the sysroot.
