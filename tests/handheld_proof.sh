@@ -65,7 +65,10 @@ cat >"$WORK/run.sh" <<EOF
 cd "$WORK/card"
 exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy qemu-arm -cpu arm926 "$BIN"
 EOF
-script -qefc "bash '$WORK/run.sh'" "$WORK/trace" >/dev/null 2>&1 </dev/null &
+# script runs the command through $SHELL, or sh when that is unset; exec
+# makes the game that shell's own process, the child of script that the
+# SIGTERM below is for, whichever shell it is.
+script -qefc "exec bash '$WORK/run.sh'" "$WORK/trace" >/dev/null 2>&1 </dev/null &
 SPID=$!
 game_pid() { cat "/proc/$SPID/task/$SPID/children" 2>/dev/null | awk '{print $1}'; }
 ticks() { grep -c DrawBest "$WORK/trace" 2>/dev/null || true; }
