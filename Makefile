@@ -46,13 +46,14 @@ install: game
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # The Debian package, built by Debian's own tools from a copy of the sources
-# in build-deb/, where the .deb is left; lintian checks it.
+# in build-deb/, where the .deb is left; lintian checks it, with its scratch
+# files (some of which it leaves behind) in build-deb/tmp rather than /tmp.
 deb:
 	@bash tools/install-deps.sh $(DEB_PACKAGES) libsdl-image1.2-dev libsdl-mixer1.2-dev cmake pkg-config
 	rm -rf build-deb && mkdir -p build-deb/tombslide
 	tar -cf - --exclude='./build*' --exclude=./dist --exclude=./.git . | tar -xf - -C build-deb/tombslide
 	cd build-deb/tombslide && dpkg-buildpackage -b -us -uc -j$(JOBS)
-	lintian --fail-on error build-deb/*.deb
+	mkdir -p build-deb/tmp && TMPDIR=$(CURDIR)/build-deb/tmp lintian --fail-on error build-deb/*.deb
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
