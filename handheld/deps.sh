@@ -5,7 +5,7 @@
 #   apt/            a private apt configuration: our own source lists, never the machine's
 #   dl/             the Debian source packages and musl's armel binary packages
 #   musl/           musl for armel, unpacked: include/, lib/ (crt files, libc.a)
-#   musl-gcc.specs  makes arm-linux-gnueabi-gcc compile and link against it, statically
+#   musl-gcc-link   makes arm-linux-gnueabi-gcc compile and link against it, statically
 #   deps-KEY/       zlib, libpng, SDL 1.2 and SDL_mixer, static
 #   deps            a link to the current deps-KEY
 # KEY hashes the source package versions and this script's inputs, so a second
@@ -59,17 +59,17 @@ for dir in linux asm asm-generic; do ln -sfn "/usr/$TARGET/include/$dir" "$OUT/m
 # OSS programs look for <sys/soundcard.h>, which musl leaves to the kernel's.
 mkdir -p "$OUT/musl/kernel/sys"
 echo '#include <linux/soundcard.h>' >"$OUT/musl/kernel/sys/soundcard.h"
-sed "s|@MUSL@|$OUT/musl|g" "$HERE/musl-gcc.specs.in" >"$OUT/musl-gcc.specs"
+sed "s|@MUSL@|$OUT/musl|g" "$HERE/musl-gcc-link.in" >"$OUT/musl-gcc-link"
 # One-word compiler commands (old libtool cannot take options in CC).
 mkdir -p "$OUT/bin"
 for tool in gcc g++; do
-    printf '#!/bin/sh\nexec %s-%s -specs=%s -static "$@"\n' $TARGET $tool "$OUT/musl-gcc.specs" \
+    printf '#!/bin/sh\nexec %s-%s -specs=%s -static "$@"\n' $TARGET $tool "$OUT/musl-gcc-link" \
         >"$OUT/bin/musl-$tool"
     chmod +x "$OUT/bin/musl-$tool"
 done
 
 # --- The cache key: what is built, from which sources, by which recipe.
-KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc.specs.in") |
+KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in") |
     sha256sum | cut -c1-16)
 PREFIX="$OUT/deps-$KEY"
 if [ -f "$PREFIX/.done" ]; then

@@ -40,14 +40,14 @@ void Append(png_structp png, png_bytep data, png_size_t n) {
     out->bytes.insert(out->bytes.end(), data, data + n);
 }
 
-struct Spec {
+struct PngShape {
     int w, h, depth, type;
     bool interlaced;
     std::vector<png_color> palette;
     std::vector<Uint8> trns;
 };
 
-Encoded Encode(const Spec &spec, const std::vector<Uint8> &raw) {
+Encoded Encode(const PngShape &shape, const std::vector<Uint8> &raw) {
     Encoded out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -57,17 +57,17 @@ Encoded Encode(const Spec &spec, const std::vector<Uint8> &raw) {
         return out;
     }
     png_set_write_fn(png, &out, Append, nullptr);
-    png_set_IHDR(png, info, spec.w, spec.h, spec.depth, spec.type,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, shape.w, shape.h, shape.depth, shape.type,
+                 shape.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), (int)spec.palette.size());
-    if (!spec.trns.empty())
-        png_set_tRNS(png, info, spec.trns.data(), (int)spec.trns.size(), nullptr);
+    if (!shape.palette.empty())
+        png_set_PLTE(png, info, shape.palette.data(), (int)shape.palette.size());
+    if (!shape.trns.empty())
+        png_set_tRNS(png, info, shape.trns.data(), (int)shape.trns.size(), nullptr);
     png_write_info(png, info);
-    size_t stride = raw.size() / spec.h;
+    size_t stride = raw.size() / shape.h;
     std::vector<png_bytep> rows;
-    for (int y = 0; y < spec.h; y++)
+    for (int y = 0; y < shape.h; y++)
         rows.push_back((png_bytep)raw.data() + y * stride);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
@@ -114,7 +114,7 @@ TEST_F(PngLoad, EveryColourTypeComesOutAsEightBitRgb) {
     const int w = 5, h = 3;
     struct Case {
         const char *name;
-        Spec spec;
+        PngShape shape;
         std::vector<Uint8> raw;
         std::vector<Px> want;
     };
@@ -157,7 +157,7 @@ TEST_F(PngLoad, EveryColourTypeComesOutAsEightBitRgb) {
         for (int i = 0; i < w * h; i++) {
             Uint8 k = (Uint8)(i % 3);
             c.raw.push_back(k);
-            png_color col = c.spec.palette[k];
+            png_color col = c.shape.palette[k];
             c.want.push_back({col.red, col.green, col.blue, Uint8(k == 1 ? 0 : 255)});
         }
         cases.push_back(c);
@@ -182,11 +182,11 @@ TEST_F(PngLoad, EveryColourTypeComesOutAsEightBitRgb) {
     }
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        SDL_Surface *s = Decode(Encode(c.spec, c.raw).bytes);
+        SDL_Surface *s = Decode(Encode(c.shape, c.raw).bytes);
         ASSERT_NE(s, nullptr) << SDL_GetError();
-        ASSERT_EQ(s->w, c.spec.w);
-        ASSERT_EQ(s->h, c.spec.h);
-        bool alpha = c.spec.type & PNG_COLOR_MASK_ALPHA || !c.spec.trns.empty();
+        ASSERT_EQ(s->w, c.shape.w);
+        ASSERT_EQ(s->h, c.shape.h);
+        bool alpha = c.shape.type & PNG_COLOR_MASK_ALPHA || !c.shape.trns.empty();
         EXPECT_EQ(s->format->BitsPerPixel, alpha ? 32 : 24);
         for (int y = 0; y < s->h; y++)
             for (int x = 0; x < s->w; x++) {
@@ -215,8 +215,8 @@ int ReadNothing(SDL_RWops *, void *, int, int) {
 // Broken input gives no surface, says why, and the source is closed exactly
 // when asked.
 TEST_F(PngLoad, BrokenDataFailsCleanly) {
-    Spec spec{4, 4, 8, PNG_COLOR_TYPE_RGB, false, {}, {}};
-    std::vector<Uint8> png = Encode(spec, std::vector<Uint8>(4 * 4 * 3, 7)).bytes;
+    PngShape shape{4, 4, 8, PNG_COLOR_TYPE_RGB, false, {}, {}};
+    std::vector<Uint8> png = Encode(shape, std::vector<Uint8>(4 * 4 * 3, 7)).bytes;
     ASSERT_GT(png.size(), 60u);
     std::vector<Uint8> cut(png.begin(), png.end() - 30); // image data cut short
     std::vector<Uint8> notPng(png.size(), 'x');
