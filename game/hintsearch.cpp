@@ -150,10 +150,13 @@ int Search(uint64_t start) {
         uint64_t t = s;
         for (int i = 0; i < board.count; i++, t >>= 3) {
             int p = (int)(t & 7);
-            uint64_t rest = s & ~board.field[i];
-            uint64_t others = occ & ~board.cover[i][p];
             const uint64_t *cell = board.cell[i];
             int len = board.len[i];
+            // Most blocks of a crowded board cannot move at all.
+            if ((p == 0 || (occ & cell[p - 1])) && (p == board.last[i] || (occ & cell[p + len])))
+                continue;
+            uint64_t rest = s & ~board.field[i];
+            uint64_t others = occ & ~board.cover[i][p];
             // Every stop on the way left (up), then right (down).
             for (int q = p - 1; q >= 0 && !(occ & cell[q]); q--) {
                 uint64_t n = rest | board.at[i][q];
