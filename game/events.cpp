@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include "assist.h"
 #include "joy.h"
 #include "tombslide.h"
 
@@ -21,6 +22,9 @@ const Sint16 BUTTON_W = 30;
 enum { BUTTON_PREVIOUS, BUTTON_RESTART, BUTTON_NEXT, BUTTON_QUIT };
 // Joystick button numbers of the handheld buttons that the game acts on.
 enum { BUTTON_L = 4, BUTTON_R = 5, BUTTON_HOME = 6, BUTTON_I = 8 };
+// Beyond those: B takes a move back, A plays a hint, each on its own press
+// only (they do not repeat while held as the four above do).
+enum { BUTTON_A = 0, BUTTON_B = 2 };
 
 // Board column or row under a screen coordinate at least 30. A coordinate far
 // beyond the screen counts as cell 255, which no block reaches, rather than
@@ -59,6 +63,7 @@ void TouchDown(Uint16 x, Uint16 y) {
         return;
     }
     if (x < 30 || y < 30) return;
+    if (HintSliding()) return; // the board is the hint's until its slide ends
     Uint8 cx = CellOf(x), cy = CellOf(y);
     if (!isBlock(cx, cy)) return;
     // A step of the block held before may still wait for the next tick; draw
@@ -87,7 +92,10 @@ void DragStep(Uint16 x, Uint16 y) {
 void TouchUp() {
     if (GAME != GAME_PLAYING) return;
     AllKeyClear();
-    if (checked == 1 && (BL[ckPH].x != (Sint8)sx || BL[ckPH].y != (Sint8)sy)) CountMove();
+    if (checked == 1 && (BL[ckPH].x != (Sint8)sx || BL[ckPH].y != (Sint8)sy)) {
+        CountMove();
+        RecordMove(ckPH, (Sint8)sx, (Sint8)sy);
+    }
     checked = 0;
 }
 
@@ -100,12 +108,22 @@ void ButtonPress(const SDL_Event &event) {
         done = 1;
         DrawScreen();
     }
+    if (event.jbutton.button == BUTTON_B) UndoMove();
+    if (event.jbutton.button == BUTTON_A) AskHint();
 }
 
 // The handheld button a desktop key stands for, or -1: Left and Page Up are
-// L, Right and Page Down are R, Backspace is I and Escape is Home.
-int ButtonOfKey(SDLKey key) {
+// L, Right and Page Down are R, Backspace is I and Escape is Home; U and
+// Ctrl+Z are B (undo), H is A (hint). Z without Ctrl is pressed as nothing,
+// but its release still lets go of B.
+int ButtonOfKey(SDLKey key, SDLMod mod, bool press) {
     switch (key) {
+    case SDLK_u:
+        return BUTTON_B;
+    case SDLK_z:
+        return !press || (mod & KMOD_CTRL) ? BUTTON_B : -1;
+    case SDLK_h:
+        return BUTTON_A;
     case SDLK_LEFT:
     case SDLK_PAGEUP:
         return BUTTON_L;
@@ -124,7 +142,7 @@ int ButtonOfKey(SDLKey key) {
 // A key that stands for a button is handled as that button's press or
 // release, through the same flags.
 void KeyEvent(const SDL_Event &event) {
-    int button = ButtonOfKey(event.key.keysym.sym);
+    int button = ButtonOfKey(event.key.keysym.sym, event.key.keysym.mod, event.type == SDL_KEYDOWN);
     if (button < 0) return;
     SDL_Event e = {};
     e.type = event.type == SDL_KEYDOWN ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
@@ -229,7 +247,9 @@ void CatchHangUp() {
     sigaction(SIGHUP, &act, nullptr);
 }
 
-Uint8 OnHandheld() { return access(LAUNCHER, X_OK) == 0 ? 1 : 0; }
+Uint8 OnHandheld() {
+    return access(LAUNCHER, X_OK) == 0 ? 1 : 0;
+}
 
 Uint8 HandleEvent(const SDL_Event &event) {
     LockGame();

@@ -15,6 +15,7 @@
 // comes one period later, just as the first tick of a fresh timer would.
 #include <cstdio>
 
+#include "assist.h"
 #include "tombslide.h"
 
 SDL_mutex *gameLock = nullptr;
@@ -57,6 +58,7 @@ void Start() {
     GAME = GAME_PLAYING;
     isFirst = 1;
     frameTimerStale = 1;
+    ResetAssist(); // a stage's undo history and hints begin with it
 }
 
 Uint8 StageNext() {
@@ -108,6 +110,7 @@ static void Tick() {
             isFirst = 0;
         }
         if (moved != 0) DrawStep();
+        HintTick();
     } else if (GAME == GAME_CLEARPAUSE) {
         PauseTick();
     }

@@ -1,0 +1,83 @@
+// Help for the player beyond the plain rules: taking moves back (undo.cpp)
+// and being shown the way out (hint.cpp, with the search in hintsearch.cpp).
+//
+// Everything here runs under the game lock: the presses on the main thread
+// (HandleEvent), the hint's slide on the frame timer's tick (DrawSet).
+#ifndef GAME_ASSIST_H
+#define GAME_ASSIST_H
+
+#include "tombslide.h"
+
+// ---------------------------------------------------------------------------
+// Undo (undo.cpp)
+
+// Moves the history keeps; older ones are forgotten first.
+const int HISTORY_MOVES = 1024;
+
+// Remembers a move of block bl that has just been counted: (x, y) is where
+// its head stood before the move.
+void RecordMove(Uint8 bl, Sint8 x, Sint8 y);
+// Takes back the last recorded move: the block goes back, the count down by
+// one, and the next tick draws the whole board. Only while playing with no
+// block held, no step waiting to be drawn and no hint sliding; it also drops
+// hints still waiting. 1 when a move was taken back.
+Uint8 UndoMove();
+// Forgets every recorded move (a stage started, restarted or resumed).
+void ClearHistory();
+// Moves that UndoMove can take back.
+int HistoryLength();
+
+// ---------------------------------------------------------------------------
+// Hint search (hintsearch.cpp)
+
+// The next move of a shortest solution from the board in BL: block `block`
+// slides until its head's x (horizontal) or y (vertical) is `to`; for the
+// target block, `to` 6 is the drag out of the board.
+struct HintMove {
+    Uint8 block;
+    Sint8 to;
+};
+
+// States the search may hold; a board that needs more gets no hint. The
+// largest set of positions reachable from any stage's start holds 109,417
+// (the second stage), so every board a player can reach gets its hint.
+const int HINT_STATES = 1 << 17;
+// The bound in force, HINT_STATES unless lowered (the tests lower it to see
+// a search run out of room).
+extern int hintStatesMax;
+
+// Finds the next move of a shortest solution from the board in BL. Returns
+// the number of moves that solution takes, the drag out included (at least
+// 1), with the first in *move; or 0 when there is none: no way out, a board
+// the search cannot read, or more states than HINT_STATES. Reads BL and
+// mxPH only; neither prints nor calls the board's rules.
+int FindHint(HintMove *move);
+// States the last search that ran went through (for the benchmark).
+int HintStatesSearched();
+
+// ---------------------------------------------------------------------------
+// Hint (hint.cpp)
+
+// Hints asked for and not yet begun are kept up to this many.
+const int HINTS_QUEUED_MAX = 99;
+
+// Asks for a hint: while playing, one more hint move is queued. The frame
+// timer begins it once no block is held or moving.
+void AskHint();
+// The frame timer's part, once per tick while playing, after the pending
+// step has been drawn: begins a queued hint, or makes the next one-cell step
+// of the hint's slide, draws it and plays the step sound. The slide counts
+// one move when it ends, as a drag does at its touch-up; the drag out counts
+// itself in the board's rules.
+void HintTick();
+// 1 while a hint's block is sliding.
+Uint8 HintSliding();
+// Hints queued and not yet begun.
+int HintsQueued();
+// Forgets the hints queued and not yet begun; a slide under way goes on.
+void DropQueuedHints();
+
+// Forgets the history, the queued hints and any slide (called by Start).
+void ResetAssist();
+
+#endif

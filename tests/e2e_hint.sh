@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# End to end: hints and undo in the real game under Xvfb, with the keys.
+#   bash tests/e2e_hint.sh <path to tombslide> <source dir>
+# Stage 1 cleared by H alone: six presses leave it unsolved, the seventh
+# brings the Stage Clear banner. On stage 2 a drag then U, and a drag then
+# Ctrl+Z, each give back the start board and count. Quit; save.dat holds
+# stage 2's fresh board with no moves, and stage 1 cleared with best 7.
+# Helpers: xplay.sh.
+set -euo pipefail
+
+GAME=$(realpath "$1")
+SRC=$(realpath "$2")
+source "$SRC/tests/xplay.sh"
+started=$SECONDS
+
+start_display
+export SDL_AUDIODRIVER=dummy
+export SDL_MOUSE_RELATIVE_MODE_WARP=1
+cp "$SRC/assets/drag.wav" "$WORK/"
+cd "$WORK"
+
+# Pixels of the banner region of a screenshot that the Stage Clear banner
+# drawn over it would change (as in e2e_play.sh).
+banner_misses() {
+    convert "$1" -crop 320x95+0+110 +repage "$WORK/region.png"
+    convert "$SRC/assets/image.png" -crop 320x95+0+90 +repage "$WORK/banner.png"
+    convert "$WORK/region.png" "$WORK/banner.png" -composite "$WORK/expected.png"
+    compare -metric AE -fuzz 12% "$WORK/region.png" "$WORK/expected.png" null: 2>&1 || true
+}
+# Pixels that differ between two shots in the board and the move count
+# (rows 0..209; the maker's mark sits below).
+screen_diff() {
+    convert "$1" -crop 320x210+0+0 +repage "$WORK/a.png"
+    convert "$2" -crop 320x210+0+0 +repage "$WORK/b.png"
+    compare -metric AE -fuzz 3% "$WORK/a.png" "$WORK/b.png" null: 2>&1 || true
+}
+# Presses a key and gives the game time to play what it asked for (a hint
+# slides one cell per 100 ms tick, at most four cells).
+press() {
+    xdotool key "$1"
+    sleep 0.9
+}
+
+launch
+shot "$WORK/start.png"
+for _ in 1 2 3 4 5 6; do press h; done
+shot "$WORK/six.png"
+six=$(banner_misses "$WORK/six.png")
+moved=$(screen_diff "$WORK/start.png" "$WORK/six.png")
+echo "after six hints: the board $moved pixels off the start, banner region $six off"
+[ "$moved" -gt 3000 ] || fail "six hints moved nothing ($moved)"
+[ "$six" -gt 3000 ] || fail "six hints already cleared stage 1 ($six)"
+press h
+shot "$WORK/seven.png"
+seven=$(banner_misses "$WORK/seven.png")
+echo "after seven hints: banner region $seven pixels off"
+[ "$seven" -lt 1000 ] || fail "seven hints did not clear stage 1 ($seven)"
+
+tap 160 120 # touch to go on: stage 2
+sleep 0.5
+shot "$WORK/stage2.png"
+for undo in u ctrl+z; do
+    drag 5 2 5 0 # the pair in column 5 up two cells
+    sleep 0.3
+    shot "$WORK/dragged.png"
+    off=$(screen_diff "$WORK/stage2.png" "$WORK/dragged.png")
+    [ "$off" -gt 1000 ] || fail "the drag moved nothing ($off)"
+    press "$undo"
+    shot "$WORK/undone.png"
+    back=$(screen_diff "$WORK/stage2.png" "$WORK/undone.png")
+    echo "$undo: the drag $off pixels off the start board, after $undo $back"
+    [ "$back" -lt 100 ] || fail "$undo did not give back the start board ($back)"
+done
+tap 238 225 # quit
+finish
+grep -q "Unable" "$WORK/run.log" && fail "an error was reported"
+
+# save.dat: stage 2 (index 1) with no moves and its blocks as laid out, and
+# stage 1 cleared with best 7.
+[ -f save.dat ] || fail "no save.dat"
+read -r -a b <<<"$(bytes save.dat)"
+n=${b[2]}
+cells=$(sed -n 2p "$SRC/game/stages.inc" | sed 's/}}.*//; s/[{}]//g; s/,/ /g')
+read -r -a code <<<"$cells"
+recs=""
+for i in $(seq 0 35); do
+    case "${code[$i]}" in
+    51) recs+=" $((i % 6)) $((i / 6)) 2 1 0" ;;
+    31) recs+=" $((i % 6)) $((i / 6)) 1 3 1" ;;
+    11) recs+=" $((i % 6)) $((i / 6)) 1 2 2" ;;
+    21) recs+=" $((i % 6)) $((i / 6)) 3 1 3" ;;
+    1) recs+=" $((i % 6)) $((i / 6)) 2 1 4" ;;
+    esac
+done
+[ "${b[0]} ${b[1]}" = "1 0" ] || fail "save.dat: stage ${b[0]} with ${b[1]} moves, not stage 2 with 0"
+[ " ${b[*]:10:$((5 * n))}" = "$recs" ] || fail "save.dat: stage 2's blocks moved: ${b[*]:10:$((5 * n))}"
+[ "${b[$((10 + 5 * n))]}" = 1 ] || fail "save.dat: stage 1 not cleared"
+[ "${b[$((272 + 5 * n))]}" = 7 ] || fail "save.dat: stage 1's best is ${b[$((272 + 5 * n))]}, not 7"
+
+echo "e2e hint passed in $((SECONDS - started)) s"
