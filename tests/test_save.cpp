@@ -132,14 +132,8 @@ class SaveFile : public ::testing::Test {
         dir = buf.data();
         ASSERT_EQ(0, chdir(dir.c_str()));
         // The game as a fresh first start leaves it, with no save.dat.
-        GAME = GAME_PLAYING;
-        currStage = 0;
-        movePoint = 0;
-        score = 0;
-        memset(isClear, 0, sizeof isClear);
-        memset(bestMove, 99, sizeof bestMove);
+        ResetGameState();
         testing::internal::CaptureStdout();
-        InitStage();
         Uint8 loaded = LoadGame(); // none there: also forgets any earlier game's file
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(0, loaded);
