@@ -99,9 +99,7 @@ handheld:
 	@bash tools/install-deps.sh $(HANDHELD_PACKAGES)
 	JOBS=$(JOBS) bash handheld/build.sh build-handheld dist/tombslide-handheld
 
-# save.dat is read by tools/savedump built for the handheld.
 handheld-test: handheld
-	cmake --build build-handheld/game -j$(JOBS) --target savedump
 	TOMBSLIDE_SAVEDUMP="qemu-arm -cpu arm926 $(CURDIR)/build-handheld/game/tools/savedump/savedump" \
 	    bash tests/handheld_proof.sh dist/tombslide-handheld
 

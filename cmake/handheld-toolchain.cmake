@@ -1,5 +1,5 @@
-# The handheld package's static build: the handheld's CPU, musl, and the
-# static SDL stack that handheld/deps.sh builds (it prints the folder):
+# The handheld package's static build over musl and the static SDL stack that
+# handheld/deps.sh builds (it prints the folder):
 #   cmake -S . -B build-handheld/game -DCMAKE_TOOLCHAIN_FILE=cmake/handheld-toolchain.cmake \
 #         -DTOMBSLIDE_HANDHELD_PREFIX=$(bash handheld/deps.sh build-handheld)
 set(CMAKE_SYSTEM_NAME Linux)
@@ -15,23 +15,16 @@ set(target arm-linux-gnueabi)
 # ask for glibc's version: none.
 set(CMAKE_C_COMPILER ${work}/bin/musl-gcc)
 set(CMAKE_CXX_COMPILER ${target}-g++)
-execute_process(COMMAND ${target}-gcc -dumpversion OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE)
+file(GLOB cxxinc /usr/${target}/include/c++/*)
 execute_process(COMMAND ${target}-gcc -print-file-name=include OUTPUT_VARIABLE gccinc OUTPUT_STRIP_TRAILING_WHITESPACE)
-set(cxxinc /usr/${target}/include/c++/${version})
 set(CMAKE_CXX_FLAGS_INIT "-nostdinc -isystem ${cxxinc} -isystem ${cxxinc}/${target} \
 -isystem ${work}/musl/include -isystem ${work}/musl/kernel -isystem ${gccinc} '-D__GLIBC_PREREQ(a,b)=0'")
 # No exceptions, no RTTI and no thread-safe statics: the game needs nothing of
 # the C++ runtime. C++ programs are linked by the C driver, so that the cross
 # compiler's C++ library (built for another C library) never comes in and the
-# link fails if the game ever needs it.
-string(JOIN " " cpu ${ARM926_FLAGS})
-set(CMAKE_CXX_LINK_EXECUTABLE "${CMAKE_C_COMPILER} ${cpu} <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
+# link fails if the game ever needs it. The -D flags are SDL's own.
+set(CMAKE_CXX_LINK_EXECUTABLE "${CMAKE_C_COMPILER} <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
 set(TOMBSLIDE_TARGET_OPTIONS ${ARM926_FLAGS} -Os -ffunction-sections -fdata-sections
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions> $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
-  $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
-set(TOMBSLIDE_TARGET_LINK_OPTIONS -Wl,--gc-sections)
-
-set(CMAKE_FIND_ROOT_PATH ${TOMBSLIDE_HANDHELD_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+  $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics> -D_GNU_SOURCE=1 -D_REENTRANT)
+set(TOMBSLIDE_TARGET_LINK_OPTIONS ${ARM926_FLAGS} -Wl,--gc-sections)

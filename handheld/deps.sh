@@ -8,9 +8,8 @@
 #   musl-gcc-link   makes arm-linux-gnueabi-gcc compile and link against it, statically
 #   deps-KEY/       zlib, libpng, SDL 1.2 and SDL_mixer, static
 #   deps            a link to the current deps-KEY
-# KEY hashes the source package versions and this script's inputs (the CPU
-# flags of cmake/arm926.cmake among them), so a second run finds everything
-# built and is done in a moment. Prints the deps folder.
+# KEY hashes the source package versions and this script's inputs (the CPU flags
+# too), so a second run finds everything built at once. Prints the deps folder.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 OUT=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -29,7 +28,6 @@ APT=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$OUT/apt/source
 fetch() {
     rm -rf "$OUT/apt/sources.list.d"
     mkdir -p "$OUT/apt/lists/partial" "$OUT/apt/cache/archives/partial" "$OUT/dl" "$OUT/apt/sources.list.d"
-    local LIST PARTS f
     eval "$(apt-config shell LIST Dir::Etc::SourceList/f PARTS Dir::Etc::SourceParts/d)"
     for f in "$LIST" "$PARTS"*.list "$PARTS"*.sources; do # each deb entry also as deb-src
         [ -f "$f" ] && sed -e 's/^\([[:space:]]*\)deb\([[:space:]].*\)$/&\n\1deb-src\2/' \

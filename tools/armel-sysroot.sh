@@ -14,10 +14,8 @@ set -euo pipefail
 
 DIR=${1:?usage: armel-sysroot.sh DIR}
 SUITE=bookworm
-# The archives the machine's own apt configuration names, its source files
-# handed to mmdebstrap as they are.
+# The archives the machine's apt configuration names, its files as they are.
 eval "$(apt-config shell LIST Dir::Etc::SourceList/f PARTS Dir::Etc::SourceParts/d)"
-MIRRORS=()
 for f in "$LIST" "$PARTS"*.list "$PARTS"*.sources; do [ -s "$f" ] && MIRRORS+=("$f"); done
 # Unpacked with everything they depend on: what the programs load.
 RUNTIME="libsdl1.2debian libsdl-image1.2 libsdl-mixer1.2 libstdc++6"
