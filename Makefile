@@ -102,7 +102,8 @@ handheld:
 	JOBS=$(JOBS) bash handheld/build.sh build-handheld dist/tombslide-handheld
 
 handheld-test: handheld
-	bash tests/handheld_proof.sh dist/tombslide-handheld
+	TOMBSLIDE_SAVEDUMP="qemu-arm -cpu arm926 $(CURDIR)/build-handheld/game/tools/savedump/savedump" \
+	    bash tests/handheld_proof.sh dist/tombslide-handheld
 
 # The unit tests again under AddressSanitizer and UBSan; of the tools only
 # those the tests link.
@@ -119,17 +120,11 @@ test-asan: deps
 # seeds the game saved itself. Findings are kept in $(BUILD_FUZZ); the loader
 # works in a folder of its own, in memory where it can (every save is synced),
 # removed afterwards.
-FUZZ_SOURCES := tests/fuzz_save.cpp game/save.cpp game/files.cpp game/state.cpp \
-                game/board.cpp game/stage.cpp
-FUZZ_FLAGS   := -std=c++17 -g -O1 -Wall -Wextra -Igame -Iframework \
-                -fsanitize=address,undefined -fno-sanitize-recover=undefined
 fuzz: deps
 	@bash tools/install-deps.sh clang libclang-rt-14-dev
-	mkdir -p $(BUILD_FUZZ)
-	clang++ $(FUZZ_FLAGS) -fsanitize=fuzzer $$(pkg-config --cflags sdl SDL_mixer) \
-	    $(FUZZ_SOURCES) $$(pkg-config --libs sdl SDL_mixer) -o $(BUILD_FUZZ)/fuzz_save
-	clang++ $(FUZZ_FLAGS) -DFUZZ_SEEDS_MAIN $$(pkg-config --cflags sdl SDL_mixer) \
-	    $(FUZZ_SOURCES) $$(pkg-config --libs sdl SDL_mixer) -o $(BUILD_FUZZ)/fuzz_seeds
+	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_FUZZ=ON \
+	    -DTOMBSLIDE_TESTS=OFF -DTOMBSLIDE_TOOLS=embed
+	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_save fuzz_seeds
 	rm -rf $(BUILD_FUZZ)/corpus && mkdir $(BUILD_FUZZ)/corpus
 	$(BUILD_FUZZ)/fuzz_seeds $(BUILD_FUZZ)/corpus
 	shm=/dev/shm; [ -d $$shm ] && [ -w $$shm ] || shm=$${TMPDIR:-/tmp}; \

@@ -54,9 +54,6 @@ const int SAVE_MAX = PLAIN_FIXED + BLOCK_SIZE * MAX_BLOCKS + EXT_SIZE;
 // on the screen's last column reaches no further.
 const int TARGET_MAX_X = 9;
 
-// What a check of a save file found usable.
-enum Verdict { LOAD_NOTHING, LOAD_PROGRESS, LOAD_ALL };
-
 // The contents of a save file, read apart from the game's globals.
 struct SaveData {
     Sint16 stage;
@@ -159,25 +156,25 @@ bool CheckBoard(const SaveData &d, char *why, size_t whySize) {
 
 // Reads a file image into d and says how much of it can be used. Nothing of
 // the game changes here.
-Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) {
+SaveVerdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) {
     memset(&d, 0, sizeof d);
     if (len < HEAD_SIZE) {
         snprintf(why, whySize, "only %d bytes", len);
-        return LOAD_NOTHING;
+        return SAVE_NOTHING;
     }
     d.count = f[2];
     const int plain = PLAIN_FIXED + BLOCK_SIZE * d.count;
     if (len != plain && len != plain + EXT_SIZE) {
         snprintf(why, whySize, "%d bytes where %d blocks need %d or %d", len, d.count, plain,
                  plain + EXT_SIZE);
-        return LOAD_NOTHING;
+        return SAVE_NOTHING;
     }
     d.score = 0;
     for (int i = 0; i < 7; i++) {
         Uint8 c = f[3 + i];
         if (c < '0' || c > '9') {
             snprintf(why, whySize, "the score is not seven digits");
-            return LOAD_NOTHING;
+            return SAVE_NOTHING;
         }
         d.score = d.score * 10 + (Uint32)(c - '0');
     }
@@ -187,7 +184,7 @@ Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) 
         d.best[i] = tables[SAVED_STAGES + i];
         if (d.clear[i] > 1) {
             snprintf(why, whySize, "stage %d has cleared flag %d", i + 1, d.clear[i]);
-            return LOAD_NOTHING;
+            return SAVE_NOTHING;
         }
     }
     d.stage = f[0];
@@ -199,7 +196,7 @@ Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) 
         if (memcmp(e, EXT_TAG, 4) != 0 || (stage & 0xFF) != f[0] || (moves & 0xFF) != f[1] ||
             e[8] > 1) {
             snprintf(why, whySize, "damaged extension record");
-            return LOAD_NOTHING;
+            return SAVE_NOTHING;
         }
         d.stage = stage;
         d.moves = moves;
@@ -211,11 +208,11 @@ Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) 
     if (d.stage < 0 || d.stage > LAST) {
         snprintf(why, whySize, "stage index %d", d.stage);
         d.stage = 0;
-        return LOAD_PROGRESS;
+        return SAVE_PROGRESS;
     }
     if (d.moves < 0) {
         snprintf(why, whySize, "move count %d", d.moves);
-        return LOAD_PROGRESS;
+        return SAVE_PROGRESS;
     }
     const Uint8 *rec = f + HEAD_SIZE;
     for (int i = 0; i < d.count && i < MAX_BLOCKS; i++, rec += BLOCK_SIZE) {
@@ -225,8 +222,8 @@ Verdict Decode(const Uint8 *f, int len, SaveData &d, char *why, size_t whySize) 
         d.blocks[i].h = rec[3];
         d.blocks[i].type = rec[4];
     }
-    if (!CheckBoard(d, why, whySize)) return LOAD_PROGRESS;
-    return LOAD_ALL;
+    if (!CheckBoard(d, why, whySize)) return SAVE_PROGRESS;
+    return SAVE_ALL;
 }
 
 // Set when a save.dat that could not be loaded could not be moved aside
@@ -374,6 +371,35 @@ Uint8 SaveGame() {
     return 1;
 }
 
+SaveVerdict ReadSave(const Uint8 *data, int len, bool *extended, char *why, size_t whySize) {
+    static SaveData d;
+    const SaveVerdict v = Decode(data, len, d, why, whySize);
+    *extended = v != SAVE_NOTHING && d.hasLast;
+    if (v == SAVE_NOTHING) return v;
+
+    memcpy(isClear, d.clear, SAVED_STAGES);
+    memcpy(bestMove, d.best, SAVED_STAGES);
+    if (d.hasLast) {
+        isClear[LAST] = d.clear[LAST];
+        bestMove[LAST] = d.best[LAST];
+    }
+    score = d.score;
+    currStage = d.stage;
+    if (v == SAVE_PROGRESS) return v; // the stage starts afresh
+
+    movePoint = d.moves;
+    mxPH = d.count;
+    for (int i = 0; i < d.count; i++) {
+        BL[i].x = d.blocks[i].x;
+        BL[i].y = d.blocks[i].y;
+        BL[i].w = d.blocks[i].w;
+        BL[i].h = d.blocks[i].h;
+        BL[i].type = d.blocks[i].type;
+    }
+    GAME = GAME_RESUMING;
+    return v;
+}
+
 Uint8 LoadGame() {
     printf("\nLoadGame");
     holdBack = false;
@@ -395,37 +421,15 @@ Uint8 LoadGame() {
         snprintf(why, sizeof why, "%s", strerror(errno));
     }
 
-    static SaveData d;
-    Verdict v = LOAD_NOTHING;
+    SaveVerdict v = SAVE_NOTHING;
+    bool extended;
     if (len > SAVE_MAX)
         snprintf(why, sizeof why, "longer than any save");
     else if (len >= 0)
-        v = Decode(in, len, d, why, sizeof why);
-    if (v != LOAD_ALL) {
+        v = ReadSave(in, len, &extended, why, sizeof why);
+    if (v != SAVE_ALL) {
         Say("Unable to load save.dat: %s", why);
         PutAside();
     }
-    if (v == LOAD_NOTHING) return 0;
-
-    memcpy(isClear, d.clear, SAVED_STAGES);
-    memcpy(bestMove, d.best, SAVED_STAGES);
-    if (d.hasLast) {
-        isClear[LAST] = d.clear[LAST];
-        bestMove[LAST] = d.best[LAST];
-    }
-    score = d.score;
-    currStage = d.stage;
-    if (v == LOAD_PROGRESS) return 0; // the stage starts afresh
-
-    movePoint = d.moves;
-    mxPH = d.count;
-    for (int i = 0; i < d.count; i++) {
-        BL[i].x = d.blocks[i].x;
-        BL[i].y = d.blocks[i].y;
-        BL[i].w = d.blocks[i].w;
-        BL[i].h = d.blocks[i].h;
-        BL[i].type = d.blocks[i].type;
-    }
-    GAME = GAME_RESUMING;
-    return 1;
+    return v == SAVE_ALL;
 }

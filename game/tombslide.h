@@ -72,6 +72,10 @@ extern Uint8 _isBL;
 extern Sint16 ox, oy;
 extern Sint16 moved;
 extern Uint32 score;
+// Puts the game state back to a fresh start without save.dat: stage 0 laid
+// out, no moves, nothing held or pending, nothing cleared, every best count
+// 99. The frame timer (tmFrame) is left as it is.
+void ResetGameState();
 
 // ---------------------------------------------------------------------------
 // Board rules (board.cpp)
@@ -142,6 +146,13 @@ void LoadSheets();
 
 Uint8 SaveGame();
 Uint8 LoadGame();
+// What a save file's bytes gave: nothing, the progress alone (the board was
+// unusable, so the stage starts afresh), or the progress and the board.
+enum SaveVerdict { SAVE_NOTHING, SAVE_PROGRESS, SAVE_ALL };
+// Reads a save file's bytes into the game state as LoadGame does with
+// save.dat, touching no file. *extended is set when the extension record was
+// there; why tells what could not be used.
+SaveVerdict ReadSave(const Uint8 *data, int len, bool *extended, char *why, size_t whySize);
 
 // ---------------------------------------------------------------------------
 // Reading files of the game's folder (files.cpp)

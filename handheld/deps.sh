@@ -2,36 +2,41 @@
 # Builds the handheld's third-party stack once and keeps it:
 #   bash handheld/deps.sh OUT
 # OUT (git-ignored) ends up holding
-#   apt/            a private apt configuration: our own source lists, never the machine's
+#   apt/            a private apt configuration: the machine's sources with deb-src added
 #   dl/             the Debian source packages and musl's armel binary packages
 #   musl/           musl for armel, unpacked: include/, lib/ (crt files, libc.a)
 #   musl-gcc-link   makes arm-linux-gnueabi-gcc compile and link against it, statically
 #   deps-KEY/       zlib, libpng, SDL 1.2 and SDL_mixer, static
 #   deps            a link to the current deps-KEY
-# KEY hashes the source package versions and this script's inputs, so a second
-# run finds everything built and is done in a moment. Prints the deps folder.
+# KEY hashes the source package versions and this script's inputs (the CPU flags
+# too), so a second run finds everything built at once. Prints the deps folder.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 OUT=$(mkdir -p "$1" && cd "$1" && pwd)
 JOBS=${JOBS:-2}
 SOURCES=(zlib libpng1.6 libsdl1.2 sdl-mixer1.2)
+SUITE=bookworm # the release's own versions, whatever updates the machine also follows
 TARGET=arm-linux-gnueabi
 log() { echo "handheld: $*" >&2; }
 
-# --- apt with our own lists and cache, for bookworm's sources and armel binaries.
-APT=(-o Dir::Etc::SourceList="$OUT/apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+# --- apt with our own lists and cache, for the sources and armel binaries of
+# the archives the machine's own apt configuration names.
+APT=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$OUT/apt/sources.list.d"
      -o Dir::State::Lists="$OUT/apt/lists" -o Dir::Cache="$OUT/apt/cache"
      -o Dir::State::status=/dev/null -o APT::Architecture=armel
      -o APT::Architectures::=armel -o APT::Sandbox::User=root -q)
 fetch() {
-    mkdir -p "$OUT/apt/lists/partial" "$OUT/apt/cache/archives/partial" "$OUT/dl"
-    local key="signed-by=/usr/share/keyrings/debian-archive-keyring.gpg"
-    printf 'deb [%s] http://deb.debian.org/debian bookworm main\ndeb-src [%s] http://deb.debian.org/debian bookworm main\n' \
-        "$key" "$key" >"$OUT/apt/sources.list"
+    rm -rf "$OUT/apt/sources.list.d"
+    mkdir -p "$OUT/apt/lists/partial" "$OUT/apt/cache/archives/partial" "$OUT/dl" "$OUT/apt/sources.list.d"
+    eval "$(apt-config shell LIST Dir::Etc::SourceList/f PARTS Dir::Etc::SourceParts/d)"
+    for f in "$LIST" "$PARTS"*.list "$PARTS"*.sources; do # each deb entry also as deb-src
+        [ -f "$f" ] && sed -e 's/^\([[:space:]]*\)deb\([[:space:]].*\)$/&\n\1deb-src\2/' \
+            -e 's/^Types:.*/Types: deb deb-src/' "$f" >"$OUT/apt/sources.list.d/$(basename "$f")"
+    done
     log "fetching the source packages and musl for armel"
     apt-get "${APT[@]}" update >&2
-    (cd "$OUT/dl" && apt-get "${APT[@]}" source --download-only "${SOURCES[@]}" >&2 &&
-        apt-get "${APT[@]}" download musl musl-dev >&2)
+    (cd "$OUT/dl" && apt-get "${APT[@]}" source --download-only "${SOURCES[@]/%//$SUITE}" >&2 &&
+        apt-get "${APT[@]}" download musl/$SUITE musl-dev/$SUITE >&2)
 }
 have_all() {
     local p
@@ -69,7 +74,8 @@ for tool in gcc g++; do
 done
 
 # --- The cache key: what is built, from which sources, by which recipe.
-KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in") |
+ARM926=$(sed -n 's/^set(ARM926_FLAGS \(.*\))$/\1/p' "$HERE/../cmake/arm926.cmake")
+KEY=$( (ls "$OUT/dl"; echo "$ARM926"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in") |
     sha256sum | cut -c1-16)
 PREFIX="$OUT/deps-$KEY"
 if [ -f "$PREFIX/.done" ]; then
@@ -82,7 +88,7 @@ rm -rf "$PREFIX" "$OUT/src" && mkdir -p "$PREFIX/include" "$PREFIX/lib" "$OUT/sr
 
 export CC="$OUT/bin/musl-gcc"
 export AR="$TARGET-ar" RANLIB="$TARGET-ranlib" STRIP="$TARGET-strip"
-export CFLAGS="-mcpu=arm926ej-s -mfloat-abi=soft -Os -ffunction-sections -fdata-sections"
+export CFLAGS="$ARM926 -Os -ffunction-sections -fdata-sections"
 export CPPFLAGS="-I$PREFIX/include" LDFLAGS="-L$PREFIX/lib"
 export PKG_CONFIG_LIBDIR="$PREFIX/lib/pkgconfig" PKG_CONFIG_PATH=""
 # apt-get checked the downloads against the signed index; dpkg-source then

@@ -36,20 +36,22 @@ start_display
 export SDL_MOUSE_RELATIVE_MODE_WARP=1
 cp "$SRC/assets/drag.wav" "$WORK/"
 cd "$WORK"
-# One record of save.dat's block table: x y w h kind.
-has_block() { bytes save.dat | grep -q " $1 "; }
+# One block of save.dat's board (x y w h kind), as tools/savedump reads it.
+read -r -a SAVEDUMP <<<"${TOMBSLIDE_SAVEDUMP:?the command that runs tools/savedump}"
+dump() { "${SAVEDUMP[@]}" save.dat; }
+has_block() { dump | grep -qx "block $1"; }
 
 launch
 drag 0 5 2 5 # stage 0's bottom triple two cells right
 kill -HUP "$GPID"
 finish
 [ -f save.dat ] || fail "no save.dat after SIGHUP"
-has_block "2 5 3 1 3" || fail "save.dat lacks the dragged triple: $(bytes save.dat | head -c 120)"
+has_block "2 5 3 1 3" || fail "save.dat lacks the dragged triple: $(dump | tr "\\n" " ")"
 
 launch
 grep -q "InitStage" "$LOG" && fail "the board saved at the hang-up was laid out afresh"
 drag 2 5 1 5
 kill -TERM "$GPID"
 finish
-has_block "1 5 3 1 3" || fail "save.dat lacks the triple dragged back: $(bytes save.dat | head -c 120)"
+has_block "1 5 3 1 3" || fail "save.dat lacks the triple dragged back: $(dump | tr "\\n" " ")"
 echo "e2e signals passed"

@@ -20,21 +20,6 @@
 
 #include "tombslide.h"
 
-namespace {
-
-// The game as Init leaves it, on stage 0 as laid out.
-void Reset() {
-    GAME = GAME_PLAYING;
-    currStage = 0;
-    movePoint = 0;
-    score = 0;
-    memset(isClear, 0, sizeof isClear);
-    memset(bestMove, 99, sizeof bestMove);
-    LayoutBlocks(_STAGE[0].data);
-}
-
-} // namespace
-
 #ifndef FUZZ_SEEDS_MAIN
 
 namespace {
@@ -143,7 +128,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    Reset();
+    ResetGameState();
     unlink("save.dat");
     unlink("save.dat.bad");
     if (!WriteAll("save.dat", data, size)) Fail("cannot write save.dat");
@@ -158,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (!SaveGame()) Fail("cannot save what was loaded");
         static Uint8 first[LONGEST + 1], second[LONGEST + 1];
         long n1 = ReadAll("save.dat", first, sizeof first);
-        Reset();
+        ResetGameState();
         if (LoadGame() != 1) Fail("refused its own save");
         Take(again);
         if (!Same(loaded, again)) Fail("a save did not load back identically");
@@ -365,7 +350,7 @@ int main(int argc, char **argv) {
     }
     if (!freopen("/dev/null", "w", stdout)) return 1;
     for (int k = 0; k < 40; k++) {
-        Reset();
+        ResetGameState();
         currStage = (Sint16)(k < 30 ? Next(STAGE_COUNT - 1) : Next(STAGE_COUNT));
         InitStage();
         Play((int)Next(400));

@@ -53,14 +53,7 @@ TEST(GameState, StartsPlayingOnTheFirstStage) {
 
 class Board : public ::testing::Test {
   protected:
-    void SetUp() override {
-        GAME = GAME_PLAYING;
-        currStage = 0;
-        movePoint = 0;
-        pauseCount = 0;
-        memset(isClear, 0, sizeof isClear);
-        memset(bestMove, 99, sizeof bestMove);
-    }
+    void SetUp() override { ResetGameState(); }
     // Lays out a board given row by row.
     void Lay(std::initializer_list<int> cells) {
         Uint8 data[36] = {};

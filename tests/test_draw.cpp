@@ -78,9 +78,7 @@ class Drawing : public testing::Test {
   protected:
     static void SetUpTestSuite() { LoadSheets(); }
     void SetUp() override {
-        for (int i = 0; i < STAGE_COUNT; i++)
-            isClear[i] = 0, bestMove[i] = 99;
-        currStage = movePoint = 0;
+        ResetGameState();
         SDL_FillRect(cLCD.scr[0], nullptr, MARK);
     }
 };

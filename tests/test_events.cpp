@@ -91,12 +91,8 @@ class Events : public ::testing::Test {
     void SetUp() override {
         remove("save.dat");
         done = 0;
-        GAME = GAME_PLAYING;
-        currStage = 0;
-        memset(isClear, 0, sizeof isClear);
-        memset(bestMove, 99, sizeof bestMove);
+        ResetGameState();
         AllKeyClear();
-        moved = 0;
         Start();
         Tick();
     }
@@ -200,10 +196,7 @@ TEST_F(Events, StartUpWithoutAndWithSaveFile) {
     ASSERT_FALSE(saved.empty());
 
     // The next run resumes it without laying the stage out.
-    movePoint = 0;
-    memset(isClear, 0, sizeof isClear);
-    memset(bestMove, 99, sizeof bestMove);
-    InitStage();
+    ResetGameState();
     testing::internal::CaptureStdout();
     BeginGame();
     fflush(stdout);

@@ -43,11 +43,7 @@ class Flow : public ::testing::Test {
         ASSERT_EQ(16, cLCD.scr[0]->format->BitsPerPixel);
     }
     void SetUp() override {
-        GAME = GAME_PLAYING;
-        currStage = 0;
-        memset(isClear, 0, sizeof isClear);
-        memset(bestMove, 99, sizeof bestMove);
-        moved = 0;
+        ResetGameState();
         Start();
         frameTimerStale = 0;
     }

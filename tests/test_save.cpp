@@ -132,14 +132,8 @@ class SaveFile : public ::testing::Test {
         dir = buf.data();
         ASSERT_EQ(0, chdir(dir.c_str()));
         // The game as a fresh first start leaves it, with no save.dat.
-        GAME = GAME_PLAYING;
-        currStage = 0;
-        movePoint = 0;
-        score = 0;
-        memset(isClear, 0, sizeof isClear);
-        memset(bestMove, 99, sizeof bestMove);
+        ResetGameState();
         testing::internal::CaptureStdout();
-        InitStage();
         Uint8 loaded = LoadGame(); // none there: also forgets any earlier game's file
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(0, loaded);
@@ -373,6 +367,49 @@ TEST_F(SaveFile, DamagedFilesAreMovedAsideAndNeverLoadedAsTheyStand) {
         EXPECT_EQ(1, Save(out));
         EXPECT_EQ(1, Load(out)) << out;
         EXPECT_EQ(d.file, ReadFile("save.dat.bad"));
+    }
+}
+
+// The game state a load leaves, for comparing two ways of reading.
+std::vector<int> LoadedState() {
+    std::vector<int> v = {GAME, currStage, movePoint, mxPH, (int)score};
+    for (int i = 0; i < mxPH && i < MAX_BLOCKS; i++)
+        v.insert(v.end(), {BL[i].x, BL[i].y, BL[i].w, BL[i].h, BL[i].type});
+    v.insert(v.end(), isClear, isClear + STAGE_COUNT);
+    v.insert(v.end(), bestMove, bestMove + STAGE_COUNT);
+    return v;
+}
+
+// ReadSave, from which tools/savedump prints, reads bytes as LoadGame reads
+// save.dat (extension, damaged boards, damaged files) and touches no file.
+TEST_F(SaveFile, ReadSaveReadsBytesAsLoadGameDoesAndTouchesNoFile) {
+    std::vector<Damage> cases = Damages();
+    Bytes clear = Table(0), best = Table(99);
+    clear[3] = 1;
+    best[3] = 11;
+    cases.push_back({"sound", Plain(3, 4, "0000005", STAGE0, clear, best), true, 3});
+    currStage = 262;
+    movePoint = 300;
+    std::string out;
+    ASSERT_EQ(1, Save(out));
+    cases.push_back({"extended", ReadFile("save.dat"), true, 0});
+    for (const Damage &d : cases) {
+        const std::string name = d.name;
+        Fresh();
+        char why[128] = "";
+        bool extended = false;
+        SaveVerdict v = ReadSave(d.file.data(), (int)d.file.size(), &extended, why, sizeof why);
+        EXPECT_TRUE(Entries().empty()) << name;
+        EXPECT_EQ(name == "extended" || name == "stage index 300", extended) << name;
+        std::vector<int> read = LoadedState();
+
+        ResetGameState();
+        WriteFile("save.dat", d.file);
+        EXPECT_EQ(v == SAVE_ALL, Load(out)) << name;
+        EXPECT_EQ(read, LoadedState()) << name;
+        if (v != SAVE_ALL && d.file.size() < 1000) {
+            EXPECT_NE(std::string::npos, out.find(why)) << name << ": " << out;
+        }
     }
 }
 

@@ -14,7 +14,9 @@ set -euo pipefail
 
 DIR=${1:?usage: armel-sysroot.sh DIR}
 SUITE=bookworm
-MIRROR=http://deb.debian.org/debian
+# The archives the machine's apt configuration names, its files as they are.
+eval "$(apt-config shell LIST Dir::Etc::SourceList/f PARTS Dir::Etc::SourceParts/d)"
+for f in "$LIST" "$PARTS"*.list "$PARTS"*.sources; do [ -s "$f" ] && MIRRORS+=("$f"); done
 # Unpacked with everything they depend on: what the programs load.
 RUNTIME="libsdl1.2debian libsdl-image1.2 libsdl-mixer1.2 libstdc++6"
 # Unpacked alone: their own dependencies are only needed to build other
@@ -22,7 +24,7 @@ RUNTIME="libsdl1.2debian libsdl-image1.2 libsdl-mixer1.2 libstdc++6"
 # does, and would bring in a whole graphics stack.
 DEVEL="libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgtest-dev libgmock-dev zlib1g-dev libpng-dev"
 
-want="$SUITE $MIRROR armel
+want="$SUITE armel $(cat "${MIRRORS[@]}" | sha256sum | cut -d' ' -f1)
 runtime: $RUNTIME
 devel: $DEVEL
 script: $(sha256sum <"${BASH_SOURCE[0]}" | cut -d' ' -f1)"
@@ -49,7 +51,7 @@ trap 'rm -rf "$NEW"' EXIT
 hook='cd "$1" && APT_CONFIG="$MMDEBSTRAP_APT_CONFIG" apt-get -q -o APT::Sandbox::User=root download '"$DEVEL"' && for deb in ./*.deb; do dpkg-deb -x "$deb" . && rm "$deb"; done'
 mmdebstrap --quiet --variant=extract --architectures=armel \
     --include="${RUNTIME// /,}" --extract-hook="$hook" \
-    "$SUITE" "$NEW" "$MIRROR"
+    "$SUITE" "$NEW" "${MIRRORS[@]}"
 
 # What neither the compiler nor the programs use. /dev, /tmp and /var would
 # also shadow the host's under qemu's -L, which looks up every path in the

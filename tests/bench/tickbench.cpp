@@ -127,8 +127,7 @@ int main() {
         return 1;
     }
     LoadSheets();
-    memset(isClear, 0, sizeof isClear);
-    memset(bestMove, 99, sizeof bestMove);
+    ResetGameState();
     for (const Case &c : CASES) {
         Run(c, false);
         Run(c, true);
