@@ -56,7 +56,7 @@ int FindHint(HintMove *move);
 int HintStatesSearched();
 
 // ---------------------------------------------------------------------------
-// Hint (hint.cpp)
+// Hint (hint.cpp, hintslide.cpp)
 
 // Hints asked for and not yet begun are kept up to this many.
 const int HINTS_QUEUED_MAX = 99;
@@ -76,6 +76,19 @@ Uint8 HintSliding();
 int HintsQueued();
 // Forgets the hints queued and not yet begun; a slide under way goes on.
 void DropQueuedHints();
+
+// The hint's own state, shared by hint.cpp (asking and beginning) and
+// hintslide.cpp (the slide on the frame timer's tick).
+struct HintSlide {
+    Uint8 active;
+    Uint8 block;
+    Sint8 to;           // where the head is going along the block's axis
+    Sint8 fromX, fromY; // where it stood when the slide began
+};
+extern HintSlide hintSlide;
+extern Uint8 hintsQueued; // hints asked for and not yet begun
+// Begins the next queued hint from the board as it stands.
+void BeginHint();
 
 // Forgets the history, the queued hints and any slide (called by Start).
 void ResetAssist();

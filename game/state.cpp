@@ -1,6 +1,4 @@
 // The game state shared by the event loop and the frame timer.
-#include <cstring>
-
 #include "tombslide.h"
 
 Uint8 GAME = GAME_PLAYING;
@@ -18,22 +16,3 @@ Uint8 _isBL = 0;
 Sint16 ox = 0, oy = 0;
 Sint16 moved = 0;
 Uint32 score = 0;
-
-void ResetGameState() {
-    GAME = GAME_PLAYING;
-    currStage = 0;
-    movePoint = 0;
-    memset(isClear, 0, sizeof isClear);
-    memset(bestMove, 99, sizeof bestMove);
-    isFirst = 1;
-    pauseCount = 0;
-    checked = 0;
-    ckPH = 0;
-    ckX = ckY = 0;
-    _isBL = 0;
-    ox = oy = 0;
-    moved = 0;
-    score = 0;
-    memcpy(stage, _STAGE[0].data, sizeof stage);
-    LayoutBlocks(stage);
-}

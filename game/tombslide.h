@@ -74,7 +74,8 @@ extern Sint16 moved;
 extern Uint32 score;
 // Puts the game state back to a fresh start without save.dat: stage 0 laid
 // out, no moves, nothing held or pending, nothing cleared, every best count
-// 99. The frame timer (tmFrame) is left as it is.
+// 99, no undo history and no hints. The frame timer (tmFrame) is left as it
+// is.
 void ResetGameState();
 
 // ---------------------------------------------------------------------------

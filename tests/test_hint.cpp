@@ -15,18 +15,11 @@
 
 namespace {
 
-// Until the game has a reset of its whole state of its own: the globals
-// these tests lean on, back to a fresh stage 0.
+// A fresh stage 0 with the event loop's own flags cleared too.
 void ResetState() {
+    ResetGameState();
     done = 0;
-    GAME = GAME_PLAYING;
-    currStage = 0;
-    memset(isClear, 0, sizeof isClear);
-    memset(bestMove, 99, sizeof bestMove);
     AllKeyClear();
-    moved = 0;
-    checked = 0;
-    hintStatesMax = HINT_STATES;
     Start();
     frameTimerStale = 0;
 }
