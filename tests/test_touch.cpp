@@ -215,6 +215,7 @@ TEST(TouchCalibration, PointercalFilesAxesAndClamping) {
                          "1 0 0 x 1 0 1",
                          "1 0 0 0.5 1 0 1",
                          "1 0 0 0 1 0 99999999999999999999999",
+                         "1 0 0 0 1 0 4294967296",
                          "<html>404</html>"};
     for (const char *text : bad) {
         touch_cal_linear(&cal, 0, 4095, 0, 4095, 320, 240);

@@ -39,7 +39,7 @@ int touch_parse_cal(struct touch_cal *cal, const char *text) {
         if (n == 9) return 0;
         errno = 0;
         value = strtoll(p, &end, 10);
-        if (end == p || errno != 0) return 0;
+        if (end == p || errno != 0 || value < -2147483647 || value > 2147483647) return 0;
         if (*end != '\0' && *end != ' ' && *end != '\t' && *end != '\n' && *end != '\r') return 0;
         v[n++] = value;
         p = end;
@@ -80,15 +80,22 @@ static long long stretch(int raw, int min, int max, int size) {
     return ((long long)raw - min) * size / span;
 }
 
+/* Keeps the sums and products below from overflowing: no panel reports more
+ * than 24 bits, and no point that far out lands on the screen. */
+static long long bound(long long v, long long limit) {
+    return v < -limit ? -limit : v > limit ? limit : v;
+}
+
 void touch_cal_apply(const struct touch_cal *cal, int rx, int ry, int *x, int *y) {
     long long px, py;
     if (cal->from_file) {
         const long long *a = cal->a;
-        px = (a[2] + a[0] * rx + a[1] * ry) / a[6];
-        py = (a[5] + a[3] * rx + a[4] * ry) / a[6];
-        if (cal->file_width > 0) {
-            px = px * cal->width / cal->file_width;
-            py = py * cal->height / cal->file_height;
+        long long X = bound(rx, 1 << 24), Y = bound(ry, 1 << 24);
+        px = (a[2] + a[0] * X + a[1] * Y) / a[6];
+        py = (a[5] + a[3] * X + a[4] * Y) / a[6];
+        if (cal->file_width > 0) { /* made on another screen: scaled, far points kept far */
+            px = bound(px, 1 << 30) * cal->width / cal->file_width;
+            py = bound(py, 1 << 30) * cal->height / cal->file_height;
         }
     } else {
         px = stretch(rx, cal->min[0], cal->max[0], cal->width);
@@ -102,14 +109,14 @@ void touch_cal_apply(const struct touch_cal *cal, int rx, int ry, int *x, int *y
 
 void touch_init(struct touch *t, const struct touch_cal *cal, int has_key, int has_pressure,
                 int pressure_min, int pressure_max) {
-    int step = (pressure_max - pressure_min) / 32;
+    long long step = ((long long)pressure_max - pressure_min) / 32;
     memset(t, 0, sizeof *t);
     t->cal = *cal;
     t->has_key = has_key;
     t->has_pressure = has_pressure;
     /* A light touch still counts; the lowest readings of a pen that is
      * leaving the panel do not. */
-    t->pressure_threshold = pressure_min + (step > 1 ? step : 1);
+    t->pressure_threshold = (int)bound(pressure_min + (step > 1 ? step : 1), 2147483647);
     t->raw_x = cal->min[0];
     t->raw_y = cal->min[1];
     t->pressure = pressure_min;
@@ -140,8 +147,8 @@ static void sample(struct touch *t, int *x, int *y) {
         rx = median3(t->wx);
         ry = median3(t->wy);
     } else if (t->count == 2) {
-        rx = (t->wx[0] + t->wx[1]) / 2;
-        ry = (t->wy[0] + t->wy[1]) / 2;
+        rx = (int)(((long long)t->wx[0] + t->wx[1]) / 2);
+        ry = (int)(((long long)t->wy[0] + t->wy[1]) / 2);
     } else {
         rx = t->wx[0];
         ry = t->wy[0];
