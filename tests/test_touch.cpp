@@ -102,6 +102,19 @@ TEST(TouchDecode, PressMoveReleaseAtTheTouchedPixels) {
     still.Wait(1000);
     EXPECT_EQ(Str(still.out), "press(7,220) release(7,220)");
 
+    // A pen that stops sends nothing more: after a while it rests where its
+    // last sample was, not where the median left it.
+    Panel stop;
+    stop.Sample(Raw(60), RawY(60));
+    stop.Sample(Raw(60), RawY(60));
+    stop.Sample(Raw(75), RawY(60));
+    stop.Sample(Raw(90), RawY(60));
+    stop.Wait(TOUCH_CONFIRM_MS - 1);
+    EXPECT_EQ(Str(stop.out), "press(60,60) move(75,60)");
+    stop.Wait(1);
+    stop.Wait(1000);
+    EXPECT_EQ(Str(stop.out), "press(60,60) move(75,60) move(90,60)");
+
     // Axes that did not change are not sent again; events of other kinds pass.
     Panel sparse;
     sparse.Sample(Raw(40), RawY(60));

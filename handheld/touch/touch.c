@@ -163,6 +163,14 @@ static int emit(struct touch_point *out, int type, int x, int y) {
     return 1;
 }
 
+/* Motion to (x, y) unless it stays within the dead band. */
+static int moved(struct touch *t, int x, int y, struct touch_point *out) {
+    if (abs(x - t->x) <= TOUCH_DEAD_BAND && abs(y - t->y) <= TOUCH_DEAD_BAND) return 0;
+    t->x = x;
+    t->y = y;
+    return emit(out, TOUCH_MOTION, x, y);
+}
+
 /* A clock set back counts as time gone by, so a lift is never held for long. */
 static int elapsed(unsigned now, unsigned since, int ms) {
     int d = (int)(now - since);
@@ -170,9 +178,20 @@ static int elapsed(unsigned now, unsigned since, int ms) {
 }
 
 int touch_idle(struct touch *t, unsigned ms, struct touch_point out[1]) {
+    int x, y;
     if (t->state == STATE_CANDIDATE && elapsed(ms, t->since, TOUCH_CONFIRM_MS)) {
         t->state = STATE_DOWN;
+        t->settled = 1;
         return emit(out, TOUCH_PRESS, t->x, t->y);
+    }
+    /* A pen that stops sends nothing more (the kernel drops repeated values),
+     * and the median would stay a sample behind: the window starts again
+     * from where the pen rests. */
+    if (t->state == STATE_DOWN && !t->settled && elapsed(ms, t->since, TOUCH_CONFIRM_MS)) {
+        t->settled = 1;
+        t->count = 0;
+        sample(t, &x, &y);
+        return moved(t, x, y, out);
     }
     if (t->state == STATE_LIFTING && elapsed(ms, t->since, TOUCH_RELEASE_MS)) {
         t->state = STATE_UP;
@@ -201,6 +220,8 @@ static int report(struct touch *t, unsigned ms, struct touch_point *out) {
         }
         sample(t, &t->x, &t->y);
         t->state = STATE_DOWN;
+        t->since = ms;
+        t->settled = 0;
         return emit(out, TOUCH_PRESS, t->x, t->y);
     default: /* down, or lifting: a touch back within the debounce keeps the drag */
         if (!down) {
@@ -211,11 +232,10 @@ static int report(struct touch *t, unsigned ms, struct touch_point *out) {
             return 0;
         }
         t->state = STATE_DOWN;
+        t->since = ms;
+        t->settled = 0;
         sample(t, &x, &y);
-        if (abs(x - t->x) <= TOUCH_DEAD_BAND && abs(y - t->y) <= TOUCH_DEAD_BAND) return 0;
-        t->x = x;
-        t->y = y;
-        return emit(out, TOUCH_MOTION, x, y);
+        return moved(t, x, y, out);
     }
 }
 
@@ -335,7 +355,7 @@ int touch_read(struct touch *t, struct touch_point *out) {
 /* The event times are the kernel's wall-clock times, so is this. */
 int touch_poll(struct touch *t, struct touch_point out[1]) {
     struct timeval now;
-    if (t->fd < 0 || t->state == STATE_UP || t->state == STATE_DOWN) return 0;
+    if (t->fd < 0 || t->state == STATE_UP || (t->state == STATE_DOWN && t->settled)) return 0;
     gettimeofday(&now, NULL);
     return touch_idle(t, (unsigned)now.tv_sec * 1000u + (unsigned)now.tv_usec / 1000u, out);
 }

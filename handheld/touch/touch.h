@@ -34,7 +34,8 @@ struct touch_cal {
 
 /* A press must hold this long (or give a second sample) to count, and a lift
  * this long to release; pressure below the threshold counts as lifted. Changes
- * of up to TOUCH_DEAD_BAND pixels on both axes are not reported as motion. */
+ * of up to TOUCH_DEAD_BAND pixels on both axes are not reported as motion. A
+ * pen that sends no sample for TOUCH_CONFIRM_MS rests where its last one was. */
 #define TOUCH_CONFIRM_MS 20
 #define TOUCH_RELEASE_MS 50
 #define TOUCH_DEAD_BAND 1
@@ -49,7 +50,8 @@ struct touch {
     int dropped; /* events lost: ignore the rest of this report */
     /* The filter. */
     int state;        /* up, candidate press, down, lifting */
-    unsigned since;   /* when the candidate or the lift began, ms */
+    unsigned since;   /* when the candidate, the lift or the last sample came, ms */
+    int settled;      /* down, and the position is where the pen rests */
     int count;        /* samples in the window, up to 3 */
     int wx[3], wy[3]; /* the last raw samples of this contact */
     int x, y;         /* the position last reported */
