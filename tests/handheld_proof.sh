@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The handheld package under emulation:
 #   bash tests/handheld_proof.sh [dist/tombslide-handheld]
-# Checks that the binary is a static ARMv5TE soft-float program that names no
-# shared library and carries nothing of another C library, then runs it under
-# qemu-arm on an ARM926 with SDL's dummy drivers: it must start, tick, end on
-# SIGTERM with status 0 and write the 559-byte save.dat of a fresh game.
+# Checks the package's files and licences, and that the binary is a static
+# ARMv5TE soft-float program that names no shared library and carries nothing
+# of another C library; that the launcher runs the game from its folder and
+# starts the menu when the game could not (a crash, a failed start); then runs
+# the game under qemu-arm on an ARM926 with SDL's dummy drivers: it must start,
+# tick, end on SIGTERM with status 0 and write the 559-byte save.dat of a
+# fresh game.
 set -euo pipefail
 DIST=$(realpath "${1:-dist/tombslide-handheld}")
 BIN=$DIST/tombslide
