@@ -71,6 +71,23 @@ check "a game that cannot start is followed by the menu" launch \
     "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=none timeout -s KILL 120 qemu-arm -cpu arm926 '$BIN'
 s=\$?; echo \$s >'$WORK/status'; exit \$s" "menu in $WORK/gp2x"
 check "... and it ended with status 1" test "$(cat "$WORK/status" 2>/dev/null)" = 1
+# A SIGTERM for the launcher reaches the game (a stand-in that records it and
+# ends as the game does then, with status 0 after handing over itself).
+cat >"$WORK/launch/card dir/tombslide" <<STANDIN
+#!/bin/sh
+trap 'echo TERM >"$WORK/term"; exit 0' TERM
+echo up >"$WORK/up"
+for i in \$(seq 600); do sleep 0.1; done # a minute at most
+STANDIN
+rm -f "$WORK/menu"
+(cd "$WORK/launch/elsewhere" && exec sh "../card dir/tombslide.gpe") &
+LPID=$!
+for _ in $(seq 600); do [ -f "$WORK/up" ] && break; sleep 0.1; done
+kill -TERM "$LPID"
+for _ in $(seq 600); do kill -0 "$LPID" 2>/dev/null || break; sleep 0.1; done
+check "a SIGTERM for the launcher is passed on to the game" test "$(cat "$WORK/term" 2>/dev/null)" = TERM
+check "... which ended the launcher, without the menu" sh -c "! kill -0 $LPID 2>/dev/null && test ! -f '$WORK/menu'"
+kill -KILL "$LPID" 2>/dev/null || true
 check "the icon is a small picture" sh -c "file '$DIST/tombslide.png' | grep -q 'PNG image data, 32 x 32'"
 check "file says static ARM" sh -c "file '$BIN' | grep -q 'ELF 32-bit LSB executable, ARM, EABI5.*statically linked'"
 arm-linux-gnueabi-readelf -d "$BIN" >"$WORK/dynamic" 2>&1 || true
