@@ -79,10 +79,11 @@ test-arm: arm-build
 	cd $(BUILD_ARM) && GTEST_SHUFFLE=1 TOMBSLIDE_SDL_VERSION=1.2.15 \
 	    ctest --output-on-failure -j$(JOBS)
 
-# make bench's ticks, and the hint's search from every stage's start, on the
-# ARM build under qemu-arm. Not a test.
-bench-arm: arm-build
-	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
+# make bench's ticks on the ARM build under qemu-arm and on the handheld
+# package's own build, and the hint's search from every stage's start. Not a
+# test.
+bench-arm: arm-build handheld
+	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
 	bash tools/hintbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
 
 # The threaded parts again under ThreadSanitizer.
