@@ -83,8 +83,8 @@ test-arm: arm-build
 # package's own build, and the hint's search from every stage's start. Not a
 # test.
 bench-arm: arm-build handheld
-	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
-	bash tools/hintbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
+	bash bench/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
+	bash bench/hintbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
 
 # The threaded parts again under ThreadSanitizer.
 test-tsan: deps
@@ -148,7 +148,7 @@ test-classic: build
 # by callgrind, beside the handheld's budget. Not a test.
 bench: build
 	@bash tools/install-deps.sh valgrind
-	bash tools/tickbench.sh $(BUILD)
+	bash bench/tickbench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb build-handheld dist

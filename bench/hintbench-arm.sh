@@ -3,13 +3,13 @@
 # every stage's start position, on the ARMv5TE build under qemu-arm with our
 # inscount plugin; the worst of them beside the handheld's 100 ms budget, and
 # the process's peak memory growth over all the searches.
-#   bash tools/hintbench-arm.sh BUILD_ARM_DIR SYSROOT
+#   bash bench/hintbench-arm.sh BUILD_ARM_DIR SYSROOT
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
 sysroot=$(cd "$2" && pwd)
-bench="$build/tests/bench/hintbench"
-plugin="$build/tools/inscount/inscount.so"
+bench="$build/bench/hintbench"
+plugin="$build/bench/inscount/inscount.so"
 for f in "$bench" "$plugin"; do
     [ -e "$f" ] || { echo "hintbench-arm: $f is not built" >&2; exit 1; }
 done

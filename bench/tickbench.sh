@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # make bench: the instructions of single frame-timer ticks, with the classic
 # SDL 1.2, counted by callgrind, each beside the handheld's budget.
-#   bash tools/tickbench.sh BUILD_DIR
+#   bash bench/tickbench.sh BUILD_DIR
 # BUILD_DIR holds a normal build (tests/bench/tickbench in it); the classic
 # library is fetched into BUILD_DIR/classic-sdl as for make test-classic.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
-bench="$build/tests/bench/tickbench"
+bench="$build/bench/tickbench"
 [ -x "$bench" ] || { echo "tickbench: $bench is not built" >&2; exit 1; }
 command -v valgrind >/dev/null || { echo "tickbench: valgrind is missing" >&2; exit 1; }
 

@@ -2,26 +2,26 @@
 # make bench-arm: the instructions of the same frame-timer ticks as make bench,
 # on the ARMv5TE build under qemu-arm with the classic SDL 1.2, counted by our
 # inscount plugin, each beside the handheld's budget.
-#   bash tools/tickbench-arm.sh BUILD_ARM_DIR SYSROOT [HANDHELD_WORK]
+#   bash bench/tickbench-arm.sh BUILD_ARM_DIR SYSROOT [HANDHELD_WORK]
 # The benchmark calls BenchBegin and BenchEnd around each measured tick; the
 # plugin reports the instructions the main thread ran from one to the other.
 # With HANDHELD_WORK (make handheld's build-handheld/) it also measures the
-# package's own build: the benchmark's driver linked, in place of the game's
-# main, with the very object files and static libraries (musl, our SDL, the
-# mixer, libpng, zlib) of the package's binary.
+# package's own build: the benchmark built by the handheld's CMake build, with
+# the package's compiler, flags and static libraries (musl, our SDL, the
+# mixer, libpng, zlib).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
 sysroot=$(cd "$2" && pwd)
-bench="$build/tests/bench/tickbench"
-plugin="$build/tools/inscount/inscount.so"
+bench="$build/bench/tickbench"
+plugin="$build/bench/inscount/inscount.so"
 for f in "$bench" "$plugin"; do
     [ -e "$f" ] || { echo "tickbench-arm: $f is not built" >&2; exit 1; }
 done
 
 out=$(mktemp -d "$build/tickbench.XXXXXX")
 trap 'rm -rf "$out"' EXIT
-# The cases in the order tests/bench/tickbench.cpp runs them.
+# The cases in the order bench/tickbench.cpp runs them.
 names=(idle step stage-start clear)
 measure() { # the benchmark program, then qemu-arm's options; prints one count a case
     local program=$1
@@ -42,26 +42,12 @@ mapfile -t ticks < <(measure "$bench" -L "$sysroot")
 # The package's build, when asked for.
 package=()
 if [ -n "${3:-}" ]; then
+    # The benchmark built by the package's own build (make handheld's CMake
+    # build folder): the package's compiler, flags, musl and static libraries.
     work=$(cd "$3" && pwd)
-    target=arm-linux-gnueabi
-    prefix=$work/deps
-    mapfile -t objects < <(find "$work/game" -maxdepth 1 -name '*.o' ! -name game-main.o | sort)
-    [ -f "$prefix/.done" ] && [ ${#objects[@]} -gt 0 ] ||
-        { echo "tickbench-arm: the handheld package is not built in $work" >&2; exit 1; }
-    # The driver compiled as the package's C++ is (handheld/build.sh): musl's
-    # headers, the C++ library's headers but not the library.
-    cxxinc=/usr/$target/include/c++/$("$target-gcc" -dumpversion)
-    "$target-g++" -nostdinc -isystem "$cxxinc" -isystem "$cxxinc/$target" \
-        -isystem "$work/musl/include" -isystem "$work/musl/kernel" \
-        -isystem "$("$target-gcc" -print-file-name=include)" "-D__GLIBC_PREREQ(a,b)=0" \
-        -mcpu=arm926ej-s -mfloat-abi=soft -Os -std=c++17 -fno-exceptions -fno-rtti \
-        -fno-threadsafe-statics -D_GNU_SOURCE=1 -D_REENTRANT -Igame -Iframework \
-        -I"$work/game/generated" -I"$prefix/include/SDL" -I"$prefix/include" \
-        -c tests/bench/tickbench.cpp -o "$out/tickbench.o"
-    "$work/bin/musl-gcc" -mcpu=arm926ej-s -mfloat-abi=soft -Os -Wl,--gc-sections \
-        -o "$out/tickbench-handheld" "$out/tickbench.o" "${objects[@]}" -L"$prefix/lib" \
-        -lSDL_mixer -lSDL -lpng16 -lz -lpthread -lm
-    mapfile -t package < <(measure "$out/tickbench-handheld")
+    cmake --build "$work/game" -j"${JOBS:-2}" --target tickbench >/dev/null ||
+        { echo "tickbench-arm: the handheld build in $work could not make tickbench" >&2; exit 1; }
+    mapfile -t package < <(measure "$work/game/bench/tickbench")
     [ ${#package[@]} -eq ${#names[@]} ] || exit 1
 fi
 
@@ -84,7 +70,7 @@ if [ ${#package[@]} -eq 0 ]; then
 fi
 echo "The package's build: the same ticks in the package's own object files and"
 echo "static libraries (musl, its SDL 1.2 with the touch input, mixer, libpng,"
-echo "zlib; -Os), the benchmark's driver linked in place of the game's main."
+echo "zlib; -Os), the benchmark built by the package's own build."
 echo
 printf '%-12s %14s %10s %14s %10s\n' "tick" "ARM build" "of budget" "package" "of budget"
 for i in "${!names[@]}"; do
