@@ -21,7 +21,7 @@ DEB_PACKAGES := build-essential debhelper lintian
 all: build
 
 deps:
-	@bash tools/install-deps.sh $(PACKAGES)
+	@bash setup/install-deps.sh $(PACKAGES)
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -49,7 +49,7 @@ install: game
 # in build-deb/, where the .deb is left; lintian checks it, with its scratch
 # files (some of which it leaves behind) in build-deb/tmp rather than /tmp.
 deb:
-	@bash tools/install-deps.sh $(DEB_PACKAGES) libsdl-image1.2-dev libsdl-mixer1.2-dev cmake pkg-config
+	@bash setup/install-deps.sh $(DEB_PACKAGES) libsdl-image1.2-dev libsdl-mixer1.2-dev cmake pkg-config
 	rm -rf build-deb && mkdir -p build-deb/tombslide
 	tar -cf - --exclude='./build*' --exclude=./dist --exclude=./.git . | tar -xf - -C build-deb/tombslide
 	cd build-deb/tombslide && dpkg-buildpackage -b -us -uc -j$(JOBS)
@@ -65,8 +65,8 @@ test: build
 # The handheld's build: ARMv5TE, against the classic SDL 1.2 from Debian's
 # armel packages.
 arm-build:
-	@bash tools/install-deps.sh $(ARM_PACKAGES)
-	bash tools/armel-sysroot.sh $(ARM_SYSROOT)
+	@bash setup/install-deps.sh $(ARM_PACKAGES)
+	bash setup/armel-sysroot.sh $(ARM_SYSROOT)
 	cmake -S . -B $(BUILD_ARM) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/armel-toolchain.cmake \
 	    -DTOMBSLIDE_ARMEL_SYSROOT=$(CURDIR)/$(ARM_SYSROOT)
@@ -99,7 +99,7 @@ HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip
                      file bsdutils
 
 handheld:
-	@bash tools/install-deps.sh $(HANDHELD_PACKAGES)
+	@bash setup/install-deps.sh $(HANDHELD_PACKAGES)
 	JOBS=$(JOBS) bash handheld/build.sh build-handheld dist/tombslide-handheld
 
 handheld-test: handheld
@@ -122,7 +122,7 @@ test-asan: deps
 # works in a folder of its own, in memory where it can (every save is synced),
 # removed afterwards.
 fuzz: deps
-	@bash tools/install-deps.sh clang libclang-rt-14-dev
+	@bash setup/install-deps.sh clang libclang-rt-14-dev
 	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug -DTOMBSLIDE_FUZZ=ON \
 	    -DTOMBSLIDE_TESTS=OFF -DTOMBSLIDE_TOOLS=embed
 	cmake --build $(BUILD_FUZZ) -j$(JOBS) --target fuzz_save fuzz_seeds
@@ -139,7 +139,7 @@ fuzz: deps
 # classic SDL 1.2 the handheld has (fetched into the build tree, never
 # installed) in place of the desktop's layer over SDL 2.
 test-classic: build
-	bash tools/classic-sdl.sh $(BUILD)/classic-sdl sh -c '\
+	bash setup/classic-sdl.sh $(BUILD)/classic-sdl sh -c '\
 	    ldd $(BUILD)/tombslide | grep -q "libSDL-1.2.so.0 => $$TOMBSLIDE_SDL_DIR/" || \
 	        { echo "test-classic: the game would not load the classic SDL" >&2; exit 1; }; \
 	    cd $(BUILD) && ctest --output-on-failure -j$(JOBS)'
@@ -147,7 +147,7 @@ test-classic: build
 # Instructions of single frame-timer ticks with the classic SDL 1.2, counted
 # by callgrind, beside the handheld's budget. Not a test.
 bench: build
-	@bash tools/install-deps.sh valgrind
+	@bash setup/install-deps.sh valgrind
 	bash bench/tickbench.sh $(BUILD)
 
 clean:

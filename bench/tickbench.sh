@@ -13,7 +13,7 @@ command -v valgrind >/dev/null || { echo "tickbench: valgrind is missing" >&2; e
 
 out=$(mktemp -d "$build/tickbench.XXXXXX")
 trap 'rm -rf "$out"' EXIT
-SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy bash tools/classic-sdl.sh "$build/classic-sdl" \
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy bash setup/classic-sdl.sh "$build/classic-sdl" \
     valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out/cg.out" \
     "$bench" >"$out/bench.log" 2>&1 || { cat "$out/bench.log" >&2; exit 1; }
 version=$(sed -n 's/^classic-sdl: SDL \([0-9.]*\) .*/\1/p' "$out/bench.log")

@@ -1,5 +1,5 @@
 # Cross build for the handheld's CPU with Debian's armel cross compiler,
-# against a sysroot of Debian armel packages made by tools/armel-sysroot.sh.
+# against a sysroot of Debian armel packages made by setup/armel-sysroot.sh.
 # Programs run under qemu-arm.
 #   cmake -S . -B build-arm -DCMAKE_TOOLCHAIN_FILE=cmake/armel-toolchain.cmake \
 #         -DTOMBSLIDE_ARMEL_SYSROOT=$PWD/build-arm-sysroot

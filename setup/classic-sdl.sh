@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command against the classic SDL 1.2 library, the one the handheld
 # has, instead of the desktop's SDL 1.2 layer over SDL 2.
-#   bash tools/classic-sdl.sh DIR COMMAND [ARGS...]
+#   bash setup/classic-sdl.sh DIR COMMAND [ARGS...]
 # The first time, Debian's runtime package of the classic library and the
 # libraries it needs beyond the desktop stack are fetched with apt-get
 # download and unpacked into DIR; nothing is installed on the system. SDL_image

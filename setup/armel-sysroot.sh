@@ -3,7 +3,7 @@
 # the classic SDL 1.2 with SDL_image 1.2 and SDL_mixer 1.2 and everything they
 # load at run time, and the headers and static libraries the game, its tools
 # and its tests compile against.
-#   bash tools/armel-sysroot.sh DIR
+#   bash setup/armel-sysroot.sh DIR
 # Nothing is installed on the host and its package manager is left as it is:
 # mmdebstrap keeps its own apt configuration and only unpacks the packages
 # into DIR. The C and C++ runtimes to link against come with the host's cross
