@@ -203,6 +203,11 @@ static const char LAUNCHER[] = "/usr/gp2x/gp2xmenu";
 
 void Quit() {
     StopFrameTimer();
+    // SDL's timer thread ends first, while the libraries it drew through are
+    // still loaded: a driver that renders through EGL leaves a per-thread
+    // destructor in libEGL behind on that thread, and SDL_Quit unloads libEGL
+    // with the video before it stops the timers.
+    SDL_QuitSubSystem(SDL_INIT_TIMER);
     SDL_Quit();
     // The handheld's launcher takes the program's place; on a desktop there is
     // none and the process simply ends.
