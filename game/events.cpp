@@ -179,8 +179,13 @@ int Init() {
     // anything is loaded or written (the surface manager has said why).
     if (cLCD.scr[0] == nullptr) return 0;
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
-        printf("\nUnable to open audio: %s\n", SDL_GetError());
-        return 0;
+        // A desktop without a sound device plays silent; steps then play the
+        // null chunk, which the mixer refuses.
+        if (OnHandheld()) {
+            printf("\nUnable to open audio: %s\n", SDL_GetError());
+            return 0;
+        }
+        printf("\nUnable to open audio: %s; playing without sound\n", SDL_GetError());
     }
     LoadSheets();
     wav[0] = LoadSound("drag.wav");
@@ -234,7 +239,9 @@ void CatchHangUp() {
     sigaction(SIGHUP, &act, nullptr);
 }
 
-Uint8 OnHandheld() { return access(LAUNCHER, X_OK) == 0 ? 1 : 0; }
+Uint8 OnHandheld() {
+    return access(LAUNCHER, X_OK) == 0 ? 1 : 0;
+}
 
 Uint8 HandleEvent(const SDL_Event &event) {
     LockGame();
@@ -269,12 +276,13 @@ void BeginGame() {
     UnlockGame();
 }
 
-void EndGame() {
+Uint8 EndGame() {
     for (int i = 0; i < 3; i++) {
         Mix_FreeChunk(wav[i]);
         wav[i] = nullptr;
     }
     LockGame();
-    SaveGame();
+    Uint8 saved = SaveGame();
     UnlockGame();
+    return saved;
 }

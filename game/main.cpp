@@ -8,6 +8,9 @@
 
 int main(int, char **) {
     puts("\nmain");
+    // On a desktop: a display the player can see, and no other copy playing
+    // in this folder, before anything is read or written.
+    if (!OnHandheld() && (!CheckDisplay() || !LockDataFolder())) return 1;
     if (!Init()) return 1;
     CatchHangUp();
     if (!OnHandheld()) FitWindow();
@@ -20,6 +23,7 @@ int main(int, char **) {
     BeginGame();
     ReplaceFrameTimer();
     EventLoop();
-    EndGame();
+    // A save that failed has said why; on a desktop the status says so too.
+    if (!EndGame() && !OnHandheld()) return 2;
     return 0;
 }
