@@ -4,6 +4,7 @@
 // PrepareWindow runs before the surface manager opens the display, which it
 // does during static initialisation.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,8 +50,11 @@ int PrepareWindow() {
     // The handheld's screen is the picture's own size: nothing to ask for.
     // On a desktop each line of the trace goes out whole as it is printed, so
     // that a crash loses none of it; this is the program's first output.
+    // A launcher that shows the player the errors reads the output through a
+    // pipe; should the reader go first, the game must still end and save.
     if (!OnHandheld()) {
         setvbuf(stdout, nullptr, _IOLBF, 0);
+        signal(SIGPIPE, SIG_IGN);
         AskForSharpScaling();
     }
     // SDL must be running for the title and icon; the surface manager's own

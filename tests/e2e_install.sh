@@ -18,7 +18,7 @@ fail() {
     echo "install FAILED: $*"
     exit 1
 }
-ID=example.c_seed_7242c06a.TombSlide
+ID=org.tombslide.TombSlide
 SIZES="16 32 48 64 128 256"
 
 # --- DESTDIR and prefix honoured; exactly these files.
