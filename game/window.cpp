@@ -47,11 +47,11 @@ bool AskedFor(const char *driver) {
 } // namespace
 
 int PrepareWindow() {
-    // The handheld's screen is the picture's own size: nothing to ask for.
     // On a desktop each line of the trace goes out whole as it is printed, so
-    // that a crash loses none of it; this is the program's first output.
-    // A launcher that shows the player the errors reads the output through a
-    // pipe; should the reader go first, the game must still end and save.
+    // that a crash loses none of it (this is the program's first output), and
+    // a launcher reading the output through a pipe may end first: the game
+    // must then still end and save. The handheld's screen is the picture's
+    // own size, and its output is left as it is.
     if (!OnHandheld()) {
         setvbuf(stdout, nullptr, _IOLBF, 0);
         signal(SIGPIPE, SIG_IGN);
