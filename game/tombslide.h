@@ -173,11 +173,11 @@ int PrepareWindow();
 // TOMBSLIDE_WINDOW set (a scale, 0 for the largest that fits) a framed window.
 void FitWindow();
 // On a desktop, before anything is read: 0, having said so, when SDL fell back
-// to a video driver that shows nothing (offscreen, dummy) that the player did
-// not name in SDL_VIDEODRIVER.
+// to a video driver that cannot be played on (offscreen, dummy, or text on
+// the terminal) that the player did not name in SDL_VIDEODRIVER.
 Uint8 CheckDisplay();
-// On a desktop, before anything is read: locks the data folder (the working
-// directory) for this process's life. 0, having printed "Tomb Slide is
+// On a desktop, before the display is opened: locks the data folder (the
+// working directory) for this process's life. 0, having printed "Tomb Slide is
 // already running", when another copy holds it.
 Uint8 LockDataFolder();
 // Makes a hang-up (SIGHUP) end the game as SIGTERM does, which SDL turns

@@ -73,10 +73,14 @@ Uint8 CheckDisplay() {
     char name[32];
     // No video at all: the surface manager has said why, and Init stops.
     if (SDL_VideoDriverName(name, sizeof name) == nullptr) return 1;
-    // SDL 2 falls back to drivers that show nothing when it finds no display;
-    // the game would run invisibly. They serve only when asked for by name.
-    if (strcmp(name, "offscreen") != 0 && strcmp(name, "dummy") != 0) return 1;
-    if (AskedFor(name)) return 1;
+    // Without a display SDL 2 falls back to drivers that show nothing, and the
+    // classic library to drawing in text on the terminal; neither can be
+    // played. They serve only when asked for by name.
+    const char *const fallbacks[] = {"offscreen", "dummy", "caca", "aalib"};
+    bool fallback = false;
+    for (const char *f : fallbacks)
+        fallback = fallback || strcmp(name, f) == 0;
+    if (!fallback || AskedFor(name)) return 1;
     printf("\nUnable to open a display: no X11 or Wayland display was found (check DISPLAY)\n");
     return 0;
 }
