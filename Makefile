@@ -7,21 +7,42 @@ FUZZ_SECONDS ?= 60
 BUILD_ARM  := build-arm
 ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
-PACKAGES   := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev \
-              libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick \
+# What building the game needs, and on top what the tests and tools need.
+GAME_PACKAGES := cmake g++ make pkg-config libsdl-image1.2-dev libsdl-mixer1.2-dev
+PACKAGES   := $(GAME_PACKAGES) libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick \
               desktop-file-utils appstream libpng-dev
 ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebstrap
-DATA_DIR    = $${XDG_DATA_HOME:-$$HOME/.local/share}/tombslide
 PREFIX     ?= /usr/local
 # What building the Debian package needs on top.
 DEB_PACKAGES := build-essential debhelper lintian
 
-.PHONY: all deps build game run install deb test test-tsan test-asan fuzz handheld handheld-test test-classic bench clean
+.PHONY: all help deps game-deps build game run install uninstall deb test test-tsan test-asan \
+        fuzz handheld handheld-test test-classic bench clean
 
 all: build
 
+help:
+	@echo "make run           build the game alone and play it (make run ARGS=--window)"
+	@echo "make test          build everything and run every test (plain, TSan, ASan+UBSan)"
+	@echo "make build         build the game, its tests and tools in $(BUILD)/"
+	@echo "make game          build the game alone"
+	@echo "make install       install under PREFIX (now $(PREFIX)), inside DESTDIR if given"
+	@echo "make uninstall     remove what make install put there (same PREFIX and DESTDIR)"
+	@echo "make deb           build the Debian package in build-deb/ and check it with lintian"
+	@echo "make deps          install the Debian packages the game, tests and tools need"
+	@echo "make test-classic  the tests again on the classic SDL 1.2"
+	@echo "make test-arm      the ARMv5TE build's tests under qemu-arm"
+	@echo "make fuzz          the save-file loader under libFuzzer (FUZZ_SECONDS=$(FUZZ_SECONDS))"
+	@echo "make handheld      the handheld package in dist/; handheld-test also proves it"
+	@echo "make bench         instruction counts of single ticks (bench-arm: the ARM build's)"
+	@echo "make clean         remove every build folder"
+
 deps:
 	@bash setup/install-deps.sh $(PACKAGES)
+
+# Only what the game itself needs: make run installs no test tools.
+game-deps:
+	@bash setup/install-deps.sh $(GAME_PACKAGES)
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -29,21 +50,38 @@ build: deps
 
 # The game alone (and the embedder it is built with), none of the tests and
 # tools.
-game: deps
+game: game-deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j$(JOBS) --target tombslide
 
-# The game runs from a per-user data folder holding drag.wav and save.dat, so
-# progress survives rebuilds.
+# The game through the installed game's launcher, run on the built game: it
+# plays in the per-user data folder (so progress survives rebuilds), shows
+# the errors and keeps the trace in last-run.log there. ARGS go to the
+# launcher (--window, --scale N).
 run: game
-	@mkdir -p "$(DATA_DIR)"
-	@cp assets/drag.wav "$(DATA_DIR)/drag.wav"
-	cd "$(DATA_DIR)" && "$(CURDIR)/$(BUILD)/tombslide"
+	@bash $(BUILD)/run-tombslide $(ARGS)
 
 # The game, its launcher, menu entry, icons, metainfo and manual page under
 # PREFIX (inside DESTDIR when given).
 install: game
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes the files that make install puts under the same PREFIX and DESTDIR,
+# listed by installing them once more into a scratch folder of the build.
+uninstall: game
+	rm -rf $(BUILD)/uninstall-list
+	DESTDIR="$(CURDIR)/$(BUILD)/uninstall-list" cmake --install $(BUILD) --prefix "$(PREFIX)" >/dev/null
+	cd $(BUILD)/uninstall-list && find . ! -type d | sed 's|^\.||' | \
+	    while read -r f; do rm -fv "$(DESTDIR)$$f"; done
+	-rmdir "$(DESTDIR)$(PREFIX)/lib/games/tombslide" "$(DESTDIR)$(PREFIX)/share/games/tombslide" 2>/dev/null
+	rm -rf $(BUILD)/uninstall-list
+
+# Names of folders, which make would otherwise take as files already made.
+.PHONY: tests tools docs assets cmake debian desktop framework
+tests: test
+tools: build
+docs assets cmake debian desktop framework:
+	@echo "make: '$@' is a folder, not a target; make help lists the targets" >&2; exit 2
 
 # The Debian package, built by Debian's own tools from a copy of the sources
 # in build-deb/, where the .deb is left; lintian checks it, with its scratch

@@ -197,8 +197,13 @@ int Init() {
     // anything is loaded or written (the surface manager has said why).
     if (cLCD.scr[0] == nullptr) return 0;
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
-        printf("\nUnable to open audio: %s\n", SDL_GetError());
-        return 0;
+        // A desktop without a sound device plays silent; steps then play the
+        // null chunk, which the mixer refuses.
+        if (OnHandheld()) {
+            printf("\nUnable to open audio: %s\n", SDL_GetError());
+            return 0;
+        }
+        printf("\nUnable to open audio: %s; playing without sound\n", SDL_GetError());
     }
     LoadSheets();
     wav[0] = LoadSound("drag.wav");
@@ -221,6 +226,11 @@ static const char LAUNCHER[] = "/usr/gp2x/gp2xmenu";
 
 void Quit() {
     StopFrameTimer();
+    // SDL's timer thread ends first, while the libraries it drew through are
+    // still loaded: a driver that renders through EGL leaves a per-thread
+    // destructor in libEGL behind on that thread, and SDL_Quit unloads libEGL
+    // with the video before it stops the timers.
+    SDL_QuitSubSystem(SDL_INIT_TIMER);
     SDL_Quit();
     // The handheld's launcher takes the program's place; on a desktop there is
     // none and the process simply ends.
@@ -284,12 +294,13 @@ void BeginGame() {
     UnlockGame();
 }
 
-void EndGame() {
+Uint8 EndGame() {
     for (int i = 0; i < 3; i++) {
         Mix_FreeChunk(wav[i]);
         wav[i] = nullptr;
     }
     LockGame();
-    SaveGame();
+    Uint8 saved = SaveGame();
     UnlockGame();
+    return saved;
 }

@@ -6,8 +6,19 @@
 #include "joy.h"
 #include "tombslide.h"
 
+// On a desktop one copy plays per data folder. The lock is taken before any
+// static object is built, so that a second copy ends before it opens a
+// display of its own: it would cover the first copy's full screen, or with
+// the classic library wait for ever for the first copy's hold on the pointer.
+__attribute__((constructor(101))) static void LockBeforeDisplay() {
+    if (!OnHandheld() && !LockDataFolder()) exit(1);
+}
+
 int main(int, char **) {
     puts("\nmain");
+    // On a desktop: a display the player can see, before anything is read or
+    // written.
+    if (!OnHandheld() && !CheckDisplay()) return 1;
     if (!Init()) return 1;
     CatchHangUp();
     if (!OnHandheld()) FitWindow();
@@ -20,6 +31,7 @@ int main(int, char **) {
     BeginGame();
     ReplaceFrameTimer();
     EventLoop();
-    EndGame();
+    // A save that failed has said why; on a desktop the status says so too.
+    if (!EndGame() && !OnHandheld()) return 2;
     return 0;
 }

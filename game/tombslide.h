@@ -181,8 +181,17 @@ void Quit();
 // sharp scaling) before the display is opened. 1 when all of it was done.
 int PrepareWindow();
 // On a desktop, once the display is open: whole-number scaling, and a window
-// that covers the display also without a window manager.
+// that covers the display also without a window manager, or with
+// TOMBSLIDE_WINDOW set (a scale, 0 for the largest that fits) a framed window.
 void FitWindow();
+// On a desktop, before anything is read: 0, having said so, when SDL fell back
+// to a video driver that cannot be played on (offscreen, dummy, or text on
+// the terminal) that the player did not name in SDL_VIDEODRIVER.
+Uint8 CheckDisplay();
+// On a desktop, before the display is opened: locks the data folder (the
+// working directory) for this process's life. 0, having printed "Tomb Slide is
+// already running", when another copy holds it.
+Uint8 LockDataFolder();
 // Makes a hang-up (SIGHUP) end the game as SIGTERM does, which SDL turns
 // into its quit event. Called once SDL is running.
 void CatchHangUp();
@@ -199,6 +208,7 @@ void EventLoop();
 // under the game lock. The caller installs the frame timer afterwards.
 void BeginGame();
 // After the loop: releases the sounds and writes save.dat under the lock.
-void EndGame();
+// Returns SaveGame's result.
+Uint8 EndGame();
 
 #endif

@@ -25,9 +25,30 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
+# Another apt or dpkg run may hold the package manager's lock: wait for it,
+# up to LOCK_WAIT seconds, rather than failing at once.
+LOCK_WAIT=${LOCK_WAIT:-300}
+apt_get() { apt-get -o DPkg::Lock::Timeout="$LOCK_WAIT" "$@"; }
+# apt-get update does not wait for the lock of the package lists: it is tried
+# again while that lock is held.
+apt_update() {
+    local deadline=$((SECONDS + LOCK_WAIT)) out
+    while ! out=$(apt-get update -q 2>&1); do
+        if ! grep -q 'Could not get lock' <<<"$out" || [ $SECONDS -ge $deadline ]; then
+            echo "$out" >&2
+            return 1
+        fi
+        sleep 3
+    done
+    echo "$out" | tail -1
+}
 install() {
     echo "Installing: $*"
-    apt-get install -y -q "$@" || { apt-get update -q && apt-get install -y -q "$@"; }
+    apt_get install -y -q "$@" || { apt_update && apt_get install -y -q "$@"; } || {
+        echo "install-deps: apt-get could not install $* (see above). If another package" \
+            "manager run held its lock for over $LOCK_WAIT s, try again once it has ended." >&2
+        return 1
+    }
 }
 if [ ${#sdl[@]} -gt 0 ]; then install "${sdl[@]}" || exit 1; fi
 if [ ${#need[@]} -gt 0 ]; then install "${need[@]}" || exit 1; fi
