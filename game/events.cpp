@@ -222,8 +222,6 @@ int Init() {
 }
 
 // The handheld's launcher, which takes the program's place when it ends.
-static const char LAUNCHER[] = "/usr/gp2x/gp2xmenu";
-
 void Quit() {
     StopFrameTimer();
     // SDL's timer thread ends first, while the libraries it drew through are
@@ -237,28 +235,6 @@ void Quit() {
     if (chdir("/usr/gp2x") != 0) {
     }
     execl(LAUNCHER, LAUNCHER, (char *)nullptr);
-}
-
-// Passes a hang-up on as SIGTERM (kill is safe in a signal handler).
-static void HangUp(int) {
-    kill(getpid(), SIGTERM);
-}
-
-void CatchHangUp() {
-    struct sigaction term, hup;
-    if (sigaction(SIGTERM, nullptr, &term) != 0 || sigaction(SIGHUP, nullptr, &hup) != 0) return;
-    // Only where SDL catches SIGTERM, and not where the hang-up is ignored
-    // on purpose (nohup).
-    if (term.sa_handler == SIG_DFL || term.sa_handler == SIG_IGN || hup.sa_handler == SIG_IGN)
-        return;
-    struct sigaction act = {};
-    act.sa_handler = HangUp;
-    sigemptyset(&act.sa_mask);
-    sigaction(SIGHUP, &act, nullptr);
-}
-
-Uint8 OnHandheld() {
-    return access(LAUNCHER, X_OK) == 0 ? 1 : 0;
 }
 
 Uint8 HandleEvent(const SDL_Event &event) {

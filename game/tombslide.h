@@ -10,6 +10,7 @@
 #include "blockkinds.h"
 #include "lcd.h"
 #include "menu.h"
+#include "platform.h"
 #include "quib.h"
 
 // ---------------------------------------------------------------------------
@@ -156,18 +157,6 @@ enum SaveVerdict { SAVE_NOTHING, SAVE_PROGRESS, SAVE_ALL };
 SaveVerdict ReadSave(const Uint8 *data, int len, bool *extended, char *why, size_t whySize);
 
 // ---------------------------------------------------------------------------
-// Reading files of the game's folder (files.cpp)
-
-// Opens name for reading when it is a regular file (links followed), without
-// opening or blocking on a FIFO or device. Returns the descriptor, or -1 with
-// errno set; *notRegular is then set when something other than a regular
-// file stands at name.
-int OpenRegular(const char *name, bool *notRegular);
-// Loads a WAV sound for the mixer from a regular file; null when there is
-// none or the mixer refuses it.
-Mix_Chunk *LoadSound(const char *name);
-
-// ---------------------------------------------------------------------------
 // Start-up, events and shutdown (events.cpp, main.cpp)
 
 extern Sint8 done;
@@ -177,26 +166,6 @@ extern Uint8 sx, sy;
 
 int Init();
 void Quit();
-// Starts SDL and sets the window's title and icon (and on a desktop asks for
-// sharp scaling) before the display is opened. 1 when all of it was done.
-int PrepareWindow();
-// On a desktop, once the display is open: whole-number scaling, and a window
-// that covers the display also without a window manager, or with
-// TOMBSLIDE_WINDOW set (a scale, 0 for the largest that fits) a framed window.
-void FitWindow();
-// On a desktop, before anything is read: 0, having said so, when SDL fell back
-// to a video driver that cannot be played on (offscreen, dummy, or text on
-// the terminal) that the player did not name in SDL_VIDEODRIVER.
-Uint8 CheckDisplay();
-// On a desktop, before the display is opened: locks the data folder (the
-// working directory) for this process's life. 0, having printed "Tomb Slide is
-// already running", when another copy holds it.
-Uint8 LockDataFolder();
-// Makes a hang-up (SIGHUP) end the game as SIGTERM does, which SDL turns
-// into its quit event. Called once SDL is running.
-void CatchHangUp();
-// 1 on the handheld, where its launcher is installed.
-Uint8 OnHandheld();
 
 // Handles one event under the game lock. Returns 1 when it started a stage,
 // so that the caller replaces the frame timer once the lock is released.

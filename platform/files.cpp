@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tombslide.h"
+#include "platform.h"
 
 int OpenRegular(const char *name, bool *notRegular) {
     *notRegular = false;

@@ -16,7 +16,7 @@
 
 #include "SDL_image.h"
 #include "icon.h"
-#include "tombslide.h"
+#include "platform.h"
 
 namespace {
 
