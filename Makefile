@@ -16,7 +16,7 @@ PREFIX     ?= /usr/local
 # What building the Debian package needs on top.
 DEB_PACKAGES := build-essential debhelper lintian
 
-.PHONY: all deps build game run install deb test test-tsan test-asan fuzz handheld handheld-test test-classic bench clean
+.PHONY: all deps build game run install deb test test-tsan test-asan fuzz handheld handheld-test device-test test-classic bench clean
 
 all: build
 
@@ -101,6 +101,18 @@ handheld:
 
 handheld-test: handheld
 	bash tests/handheld_proof.sh dist/tombslide-handheld
+
+# The package on a real ARM926 Linux kernel: qemu-system-arm's versatilepb
+# board with a framebuffer, a FAT memory card and a virtual touch panel and
+# button pad. The kernel is built once and kept in /var/cache/tombslide.
+DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools \
+                   imagemagick xz-utils util-linux crossbuild-essential-armel
+
+device-test: handheld deps
+	@bash tools/install-deps.sh $(DEVICE_PACKAGES)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS) --target snapshot
+	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-handheld $(BUILD)
 
 # The unit tests again under AddressSanitizer and UBSan; of the tools only
 # those the tests link.

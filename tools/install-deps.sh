@@ -27,7 +27,8 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 install() {
     echo "Installing: $*"
-    apt-get install -y -q "$@" || { apt-get update -q && apt-get install -y -q "$@"; }
+    local apt=(apt-get install -y -q -o DPkg::Lock::Timeout=900)
+    "${apt[@]}" "$@" || { apt-get update -q && "${apt[@]}" "$@"; }
 }
 if [ ${#sdl[@]} -gt 0 ]; then install "${sdl[@]}" || exit 1; fi
 if [ ${#need[@]} -gt 0 ]; then install "${need[@]}" || exit 1; fi
