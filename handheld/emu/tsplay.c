@@ -15,7 +15,9 @@
  *
  * Script lines (# starts a comment):
  *   panel FILE           write the pointercal file, create the panel and pad
- *   start COMMAND...     run COMMAND with sh, output to /tmp/trace, stdin null
+ *   start COMMAND...     run COMMAND with sh, stdin null, its output through a
+ *                        terminal of ours (so that the game's trace comes line
+ *                        by line) into /tmp/trace
  *   ticks N              wait until the game has drawn N more frames
  *   noise N              add -N..N raw units to every later sample
  *   tap X Y              touch and lift at screen pixel (X, Y)
@@ -32,6 +34,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <linux/uinput.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -53,6 +56,11 @@ static int noise = 0;
 static unsigned seed = 12345;
 static pid_t child = -1;
 static long seen_ticks = 0;
+static int term_fd = -1;  /* the master side of the game's terminal */
+static FILE *trace = NULL;
+static long ticks = 0;    /* "DrawBest" lines of the trace so far */
+static char partial[64];  /* the start of the trace line being read */
+static size_t partial_len = 0;
 
 static void fail(const char *fmt, ...) {
     va_list ap;
@@ -154,7 +162,7 @@ static void make_panel(const char *calfile) {
         if (d) closedir(d);
         if (found == 2) break;
         if (now_ms() > until) fail("the virtual devices did not appear");
-        pause_ms(20);
+        pause_ms(10);
     }
 }
 
@@ -194,15 +202,30 @@ static void touch(int x, int y) {
         sample(x, y, 0);
 }
 
-static long count_ticks(void) {
-    FILE *f = fopen(TRACE, "r");
-    if (!f) return 0;
-    long n = 0;
-    char line[512];
-    while (fgets(line, sizeof line, f))
-        if (strncmp(line, "DrawBest", 8) == 0) n++;
-    fclose(f);
-    return n;
+/* Moves what the game wrote so far into the trace file and counts its
+ * frames. The game is never left blocked on a full terminal: every wait of
+ * this program calls this every few milliseconds. */
+static void pump(void) {
+    char buf[4096];
+    ssize_t n;
+    while (term_fd >= 0 && (n = read(term_fd, buf, sizeof buf)) > 0) {
+        fwrite(buf, 1, (size_t)n, trace);
+        for (ssize_t i = 0; i < n; i++) {
+            char c = buf[i];
+            if (c == '\n' || c == '\r') {
+                if (partial_len >= 8 && memcmp(partial, "DrawBest", 8) == 0) ticks++;
+                partial_len = 0;
+            } else if (partial_len < sizeof partial) {
+                partial[partial_len++] = c;
+            }
+        }
+    }
+    fflush(trace);
+}
+
+static void idle(void) {
+    pump();
+    pause_ms(10);
 }
 
 /* Waits for n more frames. With must unset, a game that stops drawing frames
@@ -211,7 +234,8 @@ static int wait_ticks(int n, int must) {
     long target = seen_ticks + n;
     long until = now_ms() + (must ? DEADLINE_MS : 3000);
     for (;;) {
-        long t = count_ticks();
+        pump();
+        long t = ticks;
         if (t >= target) {
             seen_ticks = t;
             return 1;
@@ -222,7 +246,7 @@ static int wait_ticks(int n, int must) {
             seen_ticks = t;
             return 0;
         }
-        pause_ms(20);
+        idle();
     }
 }
 
@@ -261,16 +285,26 @@ static void button(int n) {
 }
 
 static void start(const char *command) {
-    seen_ticks = 0;
+    if (term_fd >= 0) close(term_fd);
+    if (trace) fclose(trace);
+    trace = fopen(TRACE, "w");
+    term_fd = posix_openpt(O_RDWR | O_NOCTTY);
+    if (!trace || term_fd < 0 || grantpt(term_fd) < 0 || unlockpt(term_fd) < 0)
+        fail("no terminal for the game: %s", strerror(errno));
+    char *slave = ptsname(term_fd);
+    fcntl(term_fd, F_SETFL, O_NONBLOCK);
+    seen_ticks = ticks = 0;
+    partial_len = 0;
     child = fork();
     if (child < 0) fail("fork: %s", strerror(errno));
     if (child == 0) {
-        int out = open(TRACE, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int out = open(slave, O_RDWR | O_NOCTTY);
         int in = open("/dev/null", O_RDONLY);
         if (out < 0 || in < 0) _exit(127);
         dup2(in, 0);
         dup2(out, 1);
         dup2(out, 2);
+        close(term_fd);
         execl("/bin/sh", "sh", "-c", command, (char *)NULL);
         _exit(127);
     }
@@ -304,7 +338,7 @@ static void wait_child(void) {
         if (r == child) break;
         if (r < 0) fail("waitpid: %s", strerror(errno));
         if (now_ms() > until) fail("the game did not end");
-        pause_ms(20);
+        idle();
     }
     child = -1;
     printf("@@EXIT %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
@@ -314,6 +348,10 @@ static void wait_child(void) {
 static void shot(const char *name) {
     printf("@@SHOT %s\n", name);
     fflush(stdout);
+    /* The game goes on writing its trace while the host looks. */
+    struct pollfd in = {0, POLLIN, 0};
+    while (poll(&in, 1, 10) == 0)
+        pump();
     char answer[64];
     if (!fgets(answer, sizeof answer, stdin)) fail("no answer for %s", name);
 }
