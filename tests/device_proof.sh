@@ -63,7 +63,7 @@ keep() { mkdir -p "$KEEP" && cp "$@" "$KEEP/"; }
 
 # --- The kernel (cached), the root file system and the card.
 t0=$SECONDS
-KDIR=$(bash "$SRC/handheld/emu/kernel.sh" "$CACHE")
+KDIR=${TOMBSLIDE_KERNEL_DIR:-$(bash "$SRC/handheld/emu/kernel.sh" "$CACHE")}
 echo "device proof: kernel $KDIR ($((SECONDS - t0)) s)"
 bash "$SRC/handheld/emu/image.sh" "$WORK/img" "$DIST" "$CACHE"
 cc -O2 -Wall -Wextra -o "$WORK/rgb565diff" "$SRC/handheld/emu/rgb565diff.c"
@@ -128,6 +128,7 @@ MPID=$!
 boot_started=$SECONDS
 
 SHOT=$WORK/shot.ppm
+SHOT_DEADLINE=${TOMBSLIDE_SHOT_DEADLINE:-60}
 SHOT_SIZE=$((15 + 320 * 240 * 3)) # "P6\n320 240\n255\n" and the pixels
 screendump() {
     rm -f "$SHOT"
@@ -141,7 +142,7 @@ screendump() {
 # Takes the screen until it equals (or, for "differs", no longer equals) the
 # expected frame; the deadline is generous for a busy machine.
 screen_is() { # want how
-    local want=$WORK/want-$1.ppm how=$2 diff deadline=$((SECONDS + 60))
+    local want=$WORK/want-$1.ppm how=$2 diff="" deadline=$((SECONDS + SHOT_DEADLINE))
     while [ "$SECONDS" -lt "$deadline" ]; do
         screendump || return 1
         diff=$("$WORK/rgb565diff" "$SHOT" "$want" || true)
@@ -210,6 +211,7 @@ while IFS= read -r -t 300 line <&4; do
         on_save "${rest%% *}" "${rest#* }"
         ;;
     "@@FAIL "*) check "guest: ${line#@@FAIL }" false ;;
+    "@@TRACE "*) echo "device proof: $run: the game's last words: ${line#@@TRACE }" ;;
     "@@DONE"*)
         done_seen=1
         break
