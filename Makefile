@@ -79,9 +79,10 @@ test-arm: arm-build
 	cd $(BUILD_ARM) && GTEST_SHUFFLE=1 TOMBSLIDE_SDL_VERSION=1.2.15 \
 	    ctest --output-on-failure -j$(JOBS)
 
-# make bench's ticks on the ARM build under qemu-arm. Not a test.
-bench-arm: arm-build
-	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
+# make bench's ticks on the ARM build under qemu-arm, and on the handheld
+# package's own build. Not a test.
+bench-arm: arm-build handheld
+	bash tools/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
 
 # The threaded parts again under ThreadSanitizer.
 test-tsan: deps

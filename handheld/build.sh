@@ -74,6 +74,8 @@ mkdir -p "$DIST"
 "$TARGET-strip" -o "$DIST/tombslide" "$OBJ/tombslide"
 
 cp "$HERE/tombslide.gpe" "$HERE/README.txt" "$SRC/assets/drag.wav" "$DIST/"
+# The libraries' licences and the versions of their sources (deps.sh).
+rm -rf "$DIST/licences" && cp -r "$PREFIX/licences" "$DIST/licences"
 chmod +x "$DIST/tombslide" "$DIST/tombslide.gpe"
 # The launcher's icon: the art tool's 32x32 one.
 cp "$SRC/assets/icon-32.png" "$DIST/tombslide.png"

@@ -6,7 +6,9 @@
 #   dl/             the Debian source packages and musl's armel binary packages
 #   musl/           musl for armel, unpacked: include/, lib/ (crt files, libc.a)
 #   musl-gcc-link   makes arm-linux-gnueabi-gcc compile and link against it, statically
-#   deps-KEY/       zlib, libpng, SDL 1.2 and SDL_mixer, static
+#   deps-KEY/       zlib, libpng, SDL 1.2 (with our touch panel input) and
+#                   SDL_mixer, static; licences/ holds their licences and
+#                   musl's, and SOURCES the exact package versions
 #   deps            a link to the current deps-KEY
 # KEY hashes the source package versions and this script's inputs, so a second
 # run finds everything built and is done in a moment. Prints the deps folder.
@@ -69,7 +71,7 @@ for tool in gcc g++; do
 done
 
 # --- The cache key: what is built, from which sources, by which recipe.
-KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in") |
+KEY=$( (ls "$OUT/dl"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in" "$HERE"/sdl/*.patch "$HERE"/touch/touch.[ch]) |
     sha256sum | cut -c1-16)
 PREFIX="$OUT/deps-$KEY"
 if [ -f "$PREFIX/.done" ]; then
@@ -96,16 +98,23 @@ unpack() { # package name -> the unpacked, patched tree
 quietly() { # runs a build step, its output kept in build.out and shown on failure
     "$@" >>build.out 2>&1 || { tail -n 40 build.out >&2; [ -f config.log ] && tail -n 20 config.log >&2; exit 1; }
 }
+# Each library's licence and Debian's copyright file, kept for the package.
+keep_licence() { # the library's name, then its licence files in the unpacked tree
+    mkdir -p "$PREFIX/licences/$1"
+    cp "${@:2}" debian/copyright "$PREFIX/licences/$1/"
+}
 configure() { quietly ./configure --host=$TARGET --prefix="$PREFIX" --disable-shared --enable-static "$@"; }
 
 log "zlib"
 cd "$(unpack zlib)"
+keep_licence zlib LICENSE
 CHOST=$TARGET quietly ./configure --static --prefix="$PREFIX"
 quietly make -j"$JOBS" libz.a
 quietly make install
 
 log "libpng"
 cd "$(unpack libpng1.6)"
+keep_licence libpng LICENSE
 configure --disable-tools --disable-hardware-optimizations
 quietly make -j"$JOBS"
 quietly make install
@@ -115,6 +124,10 @@ log "SDL 1.2"
 # the Linux joystick for the buttons, OSS for sound, and the dummy drivers for
 # runs without a device. Nothing needs X11 or a dynamic loader.
 cd "$(unpack libsdl1.2)"
+keep_licence SDL COPYING
+# Our touch panel input in the framebuffer driver (handheld/touch, handheld/sdl).
+for p in "$HERE"/sdl/*.patch; do quietly patch -p1 -i "$p"; done
+cp "$HERE/touch/touch.c" "$HERE/touch/touch.h" src/video/fbcon/
 configure --disable-loadso --disable-sdl-dlopen --disable-rpath --disable-video-x11 --disable-video-dga \
     --disable-video-directfb --disable-video-svga --disable-video-ggi --disable-video-aalib \
     --disable-video-caca --disable-video-opengl --disable-video-ps3 --disable-video-ps2gs \
@@ -128,6 +141,7 @@ quietly make install-hdrs install-lib install-bin install-data
 
 log "SDL_mixer (WAVE only)"
 cd "$(unpack sdl-mixer1.2)"
+keep_licence SDL_mixer COPYING
 configure --with-sdl-prefix="$PREFIX" --disable-sdltest --disable-music-cmd --disable-music-mod \
     --disable-music-mod-modplug --disable-music-midi --disable-music-timidity-midi \
     --disable-music-native-midi --disable-music-fluidsynth-midi --disable-music-ogg \
@@ -135,6 +149,20 @@ configure --with-sdl-prefix="$PREFIX" --disable-sdltest --disable-music-cmd --di
     --enable-music-wave
 quietly make -j"$JOBS"
 quietly make install
+
+log "licences"
+mkdir -p "$PREFIX/licences/musl"
+dpkg-deb --fsys-tarfile "$(ls "$OUT"/dl/musl_*_armel.deb | tail -n1)" |
+    tar -xO ./usr/share/doc/musl/copyright >"$PREFIX/licences/musl/copyright"
+{
+    echo "Debian 12 (bookworm) packages built into the program, from deb.debian.org:"
+    for dsc in "$OUT"/dl/*.dsc; do
+        printf '  source %s %s\n' "$(sed -n 's/^Source: //p' "$dsc")" "$(sed -n 's/^Version: //p' "$dsc")"
+    done
+    for deb in "$OUT"/dl/musl*_armel.deb; do
+        printf '  armel binary %s %s (source musl)\n' "$(dpkg-deb -f "$deb" Package)" "$(dpkg-deb -f "$deb" Version)"
+    done
+} >"$PREFIX/licences/SOURCES"
 
 rm -rf "$OUT/src"
 touch "$PREFIX/.done"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The handheld package under emulation:
 #   bash tests/handheld_proof.sh [dist/tombslide-handheld]
-# Checks that the binary is a static ARMv5TE soft-float program that names no
-# shared library and carries nothing of another C library, then runs it under
-# qemu-arm on an ARM926 with SDL's dummy drivers: it must start, tick, end on
-# SIGTERM with status 0 and write the 559-byte save.dat of a fresh game.
+# Checks the package's files and licences, and that the binary is a static
+# ARMv5TE soft-float program that names no shared library and carries nothing
+# of another C library; that the launcher runs the game from its folder and
+# starts the menu when the game could not (a crash, a failed start); then runs
+# the game under qemu-arm on an ARM926 with SDL's dummy drivers: it must start,
+# tick, end on SIGTERM with status 0 and write the 559-byte save.dat of a
+# fresh game.
 set -euo pipefail
 DIST=$(realpath "${1:-dist/tombslide-handheld}")
 BIN=$DIST/tombslide
@@ -32,7 +35,9 @@ check() { # name, then the command that must succeed
 }
 
 # --- The file itself.
-for f in tombslide tombslide.gpe tombslide.png drag.wav README.txt; do
+for f in tombslide tombslide.gpe tombslide.png drag.wav README.txt licences/SOURCES \
+    licences/{SDL,SDL_mixer}/COPYING licences/{libpng,zlib}/LICENSE \
+    licences/{SDL,SDL_mixer,libpng,zlib,musl}/copyright; do
     check "$f is in the package" test -s "$DIST/$f"
 done
 # The launcher, started by its path from elsewhere, runs ./tombslide in its own
@@ -44,6 +49,28 @@ chmod +x "$WORK/launch/card dir/tombslide"
 (cd "$WORK/launch/elsewhere" && sh "../card dir/tombslide.gpe" one two) || true
 check "the launcher runs the game from its own folder" \
     test "$(cat "$WORK/launch/ran" 2>/dev/null)" = "$WORK/launch/card dir one two"
+# Whatever way the game ends without handing over itself, the launcher starts
+# the menu, from /usr/gp2x: here a copy of the launcher that looks for it in
+# a folder of ours, where a stub records that it was reached and from where.
+check "the launcher hands over to /usr/gp2x/gp2xmenu" \
+    grep -q '^    cd /usr/gp2x && exec ./gp2xmenu$' "$DIST/tombslide.gpe"
+mkdir "$WORK/gp2x"
+printf '#!/bin/sh\necho "menu in $PWD" >>"%s"\n' "$WORK/menu" >"$WORK/gp2x/gp2xmenu"
+chmod +x "$WORK/gp2x/gp2xmenu"
+sed "s|/usr/gp2x|$WORK/gp2x|g" "$DIST/tombslide.gpe" >"$WORK/launch/card dir/tombslide.gpe"
+launch() { # the game's stand-in, then what the menu stub must have recorded
+    rm -f "$WORK/menu"
+    printf '#!/bin/sh\n%s\n' "$1" >"$WORK/launch/card dir/tombslide"
+    (cd "$WORK/launch/elsewhere" && sh "../card dir/tombslide.gpe") >/dev/null 2>&1 || true
+    test "$(cat "$WORK/menu" 2>/dev/null)" = "$2"
+}
+check "a game that ended well is not followed by the menu" launch "exit 0" ""
+check "a crashed game is followed by the menu" launch 'kill -SEGV $$' "menu in $WORK/gp2x"
+# The real game under qemu-arm, failing to start: no sound driver it can open.
+check "a game that cannot start is followed by the menu" launch \
+    "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=none timeout -s KILL 120 qemu-arm -cpu arm926 '$BIN'
+s=\$?; echo \$s >'$WORK/status'; exit \$s" "menu in $WORK/gp2x"
+check "... and it ended with status 1" test "$(cat "$WORK/status" 2>/dev/null)" = 1
 check "the icon is a small picture" sh -c "file '$DIST/tombslide.png' | grep -q 'PNG image data, 32 x 32'"
 check "file says static ARM" sh -c "file '$BIN' | grep -q 'ELF 32-bit LSB executable, ARM, EABI5.*statically linked'"
 arm-linux-gnueabi-readelf -d "$BIN" >"$WORK/dynamic" 2>&1 || true
@@ -71,7 +98,11 @@ EOF
 script -qefc "exec bash '$WORK/run.sh'" "$WORK/trace" >/dev/null 2>&1 </dev/null &
 SPID=$!
 game_pid() { cat "/proc/$SPID/task/$SPID/children" 2>/dev/null | awk '{print $1}'; }
-ticks() { grep -c DrawBest "$WORK/trace" 2>/dev/null || true; }
+ticks() { # 0 too before script has made the file
+    local n
+    n=$(grep -c DrawBest "$WORK/trace" 2>/dev/null) || true
+    echo "${n:-0}"
+}
 # Twenty ticks of the 100 ms frame timer; the deadline is generous for slow
 # emulation on a busy machine.
 for _ in $(seq 1200); do
