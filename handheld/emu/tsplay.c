@@ -24,6 +24,11 @@
  *   drag C1 R1 C2 R2     drag from board cell (C1, R1) to (C2, R2)
  *   dragout C1 R1 C2 R2  the same, for the drag that clears the stage
  *   button N             press and release joystick button N
+ *   freeze               once the first frame after the last stage start is
+ *                        on the screen, hold the game before it draws another
+ *   hold                 hold the game the next time it writes its trace (in
+ *                        the stage-clear pause: when the pause ends)
+ *   thaw                 let the game go on
  *   shot NAME            print "@@SHOT NAME" and wait for the host's answer
  *   term                 send SIGTERM to the game
  *   wait                 wait for the started command to end, print "@@EXIT S"
@@ -41,6 +46,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -57,8 +63,13 @@ static unsigned seed = 12345;
 static pid_t child = -1;
 static long seen_ticks = 0;
 static int term_fd = -1;  /* the master side of the game's terminal */
+static int term_slave = -1; /* our own handle on the game's side of it */
 static FILE *trace = NULL;
 static long ticks = 0;    /* "DrawBest" lines of the trace so far */
+static long starts = 0;   /* "Start" lines */
+static long start_mark = 0; /* starts when the last action was made */
+static int drawn_since_start = 0; /* a "DrawRoomNo" line came after the last "Start" */
+static int late = 0;      /* a frame came after the one to hold */
 static char partial[64];  /* the start of the trace line being read */
 static size_t partial_len = 0;
 
@@ -214,6 +225,15 @@ static void pump(void) {
             char c = buf[i];
             if (c == '\n' || c == '\r') {
                 if (partial_len >= 8 && memcmp(partial, "DrawBest", 8) == 0) ticks++;
+                if (partial_len >= 9 && memcmp(partial, "DrawScore", 9) == 0 &&
+                    starts > start_mark && drawn_since_start)
+                    late = 1;
+                if (partial_len == 5 && memcmp(partial, "Start", 5) == 0) {
+                    starts++;
+                    drawn_since_start = 0;
+                }
+                if (partial_len >= 10 && memcmp(partial, "DrawRoomNo", 10) == 0)
+                    drawn_since_start = 1;
                 partial_len = 0;
             } else if (partial_len < sizeof partial) {
                 partial[partial_len++] = c;
@@ -246,6 +266,54 @@ static int wait_ticks(int n, int must) {
             seen_ticks = t;
             return 0;
         }
+        idle();
+    }
+}
+
+static pid_t game_pid(void);
+
+/* Whether a thread of the game waits to write to its terminal. */
+static int game_blocked(void) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/task", (int)game_pid());
+    DIR *d = opendir(path);
+    struct dirent *e;
+    int blocked = 0;
+    while (d && (e = readdir(d))) {
+        char wpath[400], wchan[64] = "";
+        snprintf(wpath, sizeof wpath, "%s/%s/wchan", path, e->d_name);
+        FILE *f = fopen(wpath, "r");
+        if (!f) continue;
+        if (fgets(wchan, sizeof wchan, f) && (strstr(wchan, "tty") || strstr(wchan, "wait_woken")))
+            blocked = 1;
+        fclose(f);
+    }
+    if (d) closedir(d);
+    return blocked;
+}
+
+/* The game's trace goes through its terminal, line by line, and a terminal
+ * whose output is stopped makes every write wait. A tick prints "DrawBest",
+ * "DrawRoomNo", "DrawScore" before drawing each, and each line reaches us
+ * when the next one is printed: "DrawRoomNo" arrives as the tick draws its
+ * last part, before it puts the frame on the screen, and the next tick cannot
+ * draw before its first line is written. So once "DrawRoomNo" of the first
+ * tick after a start has arrived, stopping the output and waiting for the
+ * game to block on it leaves exactly that frame on the screen. */
+static void freeze(void) {
+    long until = now_ms() + DEADLINE_MS;
+    struct pollfd p = {term_fd, POLLIN, 0};
+    late = 0;
+    while (!(starts > start_mark && drawn_since_start)) {
+        if (now_ms() > until) fail("no frame after the stage started");
+        poll(&p, 1, 10);
+        pump();
+    }
+    tcflow(term_slave, TCOOFF);
+    pump();
+    if (late) fail("the first frame went by before it could be held");
+    while (!game_blocked()) {
+        if (now_ms() > until) fail("the game did not stop at its next frame");
         idle();
     }
 }
@@ -292,8 +360,12 @@ static void start(const char *command) {
     if (!trace || term_fd < 0 || grantpt(term_fd) < 0 || unlockpt(term_fd) < 0)
         fail("no terminal for the game: %s", strerror(errno));
     char *slave = ptsname(term_fd);
+    if (term_slave >= 0) close(term_slave);
+    term_slave = open(slave, O_RDWR | O_NOCTTY);
+    if (term_slave < 0) fail("no terminal for the game: %s", strerror(errno));
     fcntl(term_fd, F_SETFL, O_NONBLOCK);
-    seen_ticks = ticks = 0;
+    seen_ticks = ticks = starts = start_mark = 0;
+    drawn_since_start = 0;
     partial_len = 0;
     child = fork();
     if (child < 0) fail("fork: %s", strerror(errno));
@@ -310,24 +382,30 @@ static void start(const char *command) {
     }
 }
 
-/* The game is the process whose command name is "tombslide". */
-static void term_game(void) {
+/* The game is the process whose command name is "tombslide" (or
+ * "tombslide.bin", a wrapped one); 0 when there is none, -1 for several. */
+static pid_t game_pid(void) {
     DIR *d = opendir("/proc");
     struct dirent *e;
-    int sent = 0;
+    pid_t found = 0;
     while (d && (e = readdir(d))) {
         char path[300], comm[64] = "";
         snprintf(path, sizeof path, "/proc/%s/comm", e->d_name);
         FILE *f = fopen(path, "r");
         if (!f) continue;
-        if (fgets(comm, sizeof comm, f) && strcmp(comm, "tombslide\n") == 0) {
-            kill(atoi(e->d_name), SIGTERM);
-            sent++;
-        }
+        if (fgets(comm, sizeof comm, f) &&
+            (strcmp(comm, "tombslide\n") == 0 || strcmp(comm, "tombslide.bin\n") == 0))
+            found = found ? -1 : atoi(e->d_name);
         fclose(f);
     }
     if (d) closedir(d);
-    if (sent != 1) fail("%d games to send SIGTERM to", sent);
+    return found;
+}
+
+static void term_game(void) {
+    pid_t pid = game_pid();
+    if (pid <= 0) fail("no single game to send SIGTERM to");
+    kill(pid, SIGTERM);
 }
 
 static void wait_child(void) {
@@ -370,15 +448,26 @@ static void run(char *line) {
         wait_ticks(a[0], 1);
     else if (strcmp(cmd, "noise") == 0)
         noise = a[0];
+    else if (strcmp(cmd, "freeze") == 0)
+        freeze();
+    else if (strcmp(cmd, "hold") == 0) {
+        start_mark = starts; /* the stage the pause ends in is started after this */
+        tcflow(term_slave, TCOOFF);
+    }
+    else if (strcmp(cmd, "thaw") == 0)
+        tcflow(term_slave, TCOON);
     else if (strcmp(cmd, "tap") == 0) {
+        start_mark = starts;
         touch(a[0], a[1]);
         lift();
     } else if (strcmp(cmd, "drag") == 0)
         drag(a[0], a[1], a[2], a[3], 0);
     else if (strcmp(cmd, "dragout") == 0)
         drag(a[0], a[1], a[2], a[3], 1);
-    else if (strcmp(cmd, "button") == 0)
+    else if (strcmp(cmd, "button") == 0) {
+        start_mark = starts;
         button(a[0]);
+    }
     else if (strcmp(cmd, "shot") == 0 && rest)
         shot(rest);
     else if (strcmp(cmd, "term") == 0)
