@@ -200,7 +200,13 @@ static void sample(int x, int y, int touch_changed) {
     pause_ms(10); /* the panel's sampling period */
 }
 
+/* A pen that comes down again within a few tens of milliseconds of lifting
+ * is a bounce, not a new touch; a hand takes longer. */
+#define PEN_UP_MS 150
+static long lifted_at = -PEN_UP_MS;
+
 static void lift(void) {
+    lifted_at = now_ms();
     emit(panel, EV_ABS, ABS_PRESSURE, 0);
     emit(panel, EV_KEY, BTN_TOUCH, 0);
     emit(panel, EV_SYN, SYN_REPORT, 0);
@@ -208,6 +214,8 @@ static void lift(void) {
 }
 
 static void touch(int x, int y) {
+    while (now_ms() < lifted_at + PEN_UP_MS)
+        pause_ms(10);
     sample(x, y, 1);
     for (int i = 0; i < 3; i++)
         sample(x, y, 0);
@@ -438,6 +446,7 @@ static void run(char *line) {
     char *cmd = strtok(line, " \t\n");
     if (!cmd || cmd[0] == '#') return;
     char *rest = strtok(NULL, "\n");
+    printf("@@AT %ld %s ticks %ld starts %ld\n", now_ms(), cmd, ticks, starts);
     int a[4] = {0, 0, 0, 0};
     if (rest) sscanf(rest, "%d %d %d %d", &a[0], &a[1], &a[2], &a[3]);
     if (strcmp(cmd, "panel") == 0 && rest)
