@@ -115,20 +115,6 @@ SAVE_FRESH=$(expected_save 1 0)
 words() { wc -w <<<"$1"; }
 
 # --- The emulator: the serial console and the monitor on pipes of ours.
-for p in ser mon; do mkfifo "$WORK/$p.in" "$WORK/$p.out"; done
-qemu-system-arm -M versatilepb -cpu arm926 -m 128 \
-    -kernel "$KDIR/zImage" -dtb "$KDIR/versatile-pb.dtb" -initrd "$WORK/img/initramfs.cpio" \
-    -append "console=ttyAMA0 loglevel=1 video=VGA-1:320x240MR-16@60 vt.global_cursor_default=0 rdinit=/init" \
-    -drive if=sd,format=raw,file="$WORK/img/card.img" -display none -nic none \
-    -audiodev none,id=silent \
-    -chardev pipe,id=ser,path="$WORK/ser" -serial chardev:ser \
-    -chardev pipe,id=mon,path="$WORK/mon" -mon chardev=mon,mode=readline \
-    >"$WORK/qemu.log" 2>&1 &
-QPID=$!
-exec 3<>"$WORK/ser.in" 4<>"$WORK/ser.out" 5<>"$WORK/mon.in"
-cat <"$WORK/mon.out" >"$WORK/monitor.log" &
-MPID=$!
-boot_started=$SECONDS
 
 SHOT=$WORK/shot.ppm
 SHOT_SIZE=$((15 + 320 * 240 * 3)) # "P6\n320 240\n255\n" and the pixels
@@ -175,55 +161,84 @@ on_save() { # run, bytes
     [ "$got" = "$want" ] || echo "device proof: save.dat held: ${got:0:160}..."
 }
 
-run=""
-menus=0
-booted=0
-done_seen=0
-while IFS= read -r -t 300 line <&4; do
-    line=${line%$'\r'}
-    echo "$line" >>"$WORK/console.log"
-    case $line in
-    "@@BOOT "*)
-        booted=1
-        echo "device proof: booted in $((SECONDS - boot_started)) s: ${line#@@BOOT }"
-        check "the framebuffer is 320x240 at 16 bits" test "${line#* * }" = "320,240 16"
-        ;;
-    "@@RUN "*)
-        run=${line#@@RUN }
-        menus=0
-        run_started=$SECONDS
-        ;;
-    "@@SHOT "*)
-        on_shot "$run" "${line#@@SHOT }"
-        echo go >&3
-        ;;
-    "@@MENU "*)
-        menus=$((menus + 1))
-        check "$run: the menu runs in /usr/gp2x" test "${line#@@MENU }" = /usr/gp2x
-        ;;
-    "@@EXIT "*)
-        check "$run: the menu stub was reached (${line#@@EXIT }, $((SECONDS - run_started)) s)" \
-            test "$menus" -ge 1
-        ;;
-    "@@SAVE "*)
-        rest=${line#@@SAVE }
-        on_save "${rest%% *}" "${rest#* }"
-        ;;
-    "@@FAIL "*) check "guest: ${line#@@FAIL }" false ;;
-    "@@TRACE "*) echo "device proof: $run: the game's last words: ${line#@@TRACE }" ;;
-    "@@DONE"*)
-        done_seen=1
-        break
-        ;;
-    esac
-done
-check "the guest booted" test "$booted" -eq 1
-check "the guest ran every script to the end" test "$done_seen" -eq 1
-echo quit >&5
-for _ in $(seq 600); do kill -0 "$QPID" 2>/dev/null || break; sleep 0.05; done
-kill "$QPID" 2>/dev/null || true
-wait "$QPID" 2>/dev/null || true
-QPID=""
+# Boots the guest with ARGS added to the kernel's command line and answers it
+# until it is done; NAME names the boot in the checks.
+boot() { # args name
+    rm -f "$WORK"/ser.* "$WORK"/mon.*
+    for p in ser mon; do mkfifo "$WORK/$p.in" "$WORK/$p.out"; done
+    qemu-system-arm -M versatilepb -cpu arm926 -m 128 \
+        -kernel "$KDIR/zImage" -dtb "$KDIR/versatile-pb.dtb" -initrd "$WORK/img/initramfs.cpio" \
+        -append "console=ttyAMA0 loglevel=1 video=VGA-1:320x240MR-16@60 vt.global_cursor_default=0 rdinit=/init $1" \
+        -drive if=sd,format=raw,file="$WORK/img/card.img" -display none -nic none \
+        -audiodev none,id=silent \
+        -chardev pipe,id=ser,path="$WORK/ser" -serial chardev:ser \
+        -chardev pipe,id=mon,path="$WORK/mon" -mon chardev=mon,mode=readline \
+        >"$WORK/qemu.log" 2>&1 &
+    QPID=$!
+    exec 3<>"$WORK/ser.in" 4<>"$WORK/ser.out" 5<>"$WORK/mon.in"
+    cat <"$WORK/mon.out" >"$WORK/monitor.log" &
+    MPID=$!
+    boot_started=$SECONDS
+    run=""
+    menus=0
+    booted=0
+    done_seen=0
+    while IFS= read -r -t 300 line <&4; do
+        line=${line%$'\r'}
+        echo "$line" >>"$WORK/console.log"
+        case $line in
+        "@@BOOT "*)
+            booted=1
+            echo "device proof: booted in $((SECONDS - boot_started)) s: ${line#@@BOOT }"
+            check "the framebuffer is 320x240 at 16 bits" test "${line#* * }" = "320,240 16"
+            ;;
+        "@@RUN "*)
+            run=${line#@@RUN }
+            menus=0
+            failed_before=$failed
+            last_words=""
+            run_started=$SECONDS
+            ;;
+        "@@SHOT "*)
+            on_shot "$run" "${line#@@SHOT }"
+            echo go >&3
+            ;;
+        "@@MENU "*)
+            menus=$((menus + 1))
+            check "$run: the menu runs in /usr/gp2x" test "${line#@@MENU }" = /usr/gp2x
+            ;;
+        "@@EXIT "*)
+            check "$run: the menu stub was reached (${line#@@EXIT }, $((SECONDS - run_started)) s)" \
+                test "$menus" -ge 1
+            ;;
+        "@@SAVE "*)
+            rest=${line#@@SAVE }
+            on_save "${rest%% *}" "${rest#* }"
+            [ "$failed" -eq "$failed_before" ] || echo "device proof: $run: the game's last words:$last_words"
+            ;;
+        "@@FAIL "*) check "guest: ${line#@@FAIL }" false ;;
+        "@@TRACE "*) last_words+=" | ${line#@@TRACE }" ;;
+        "@@DONE"*)
+            done_seen=1
+            break
+            ;;
+        esac
+    done
+    check "boot $2: the guest booted" test "$booted" -eq 1
+    check "boot $2: the guest ran every script to the end" test "$done_seen" -eq 1
+    echo quit >&5
+    for _ in $(seq 600); do kill -0 "$QPID" 2>/dev/null || break; sleep 0.05; done
+    kill "$QPID" 2>/dev/null || true
+    kill "$MPID" 2>/dev/null || true
+    wait "$QPID" "$MPID" 2>/dev/null || true
+    QPID=""
+    MPID=""
+    exec 3>&- 4<&- 5>&-
+
+}
+boot "" 1
+# The second boot: the filtered game's failed start without sound.
+boot tombslide.boot=2 2
 
 # The card itself, read on the host: the last run's save.dat is on the FAT.
 got=$(mcopy -n -i "$WORK/img/card.img" ::/tombslide-handheld/save.dat - 2>/dev/null | od -An -tu1 -v | tr -s ' \n' '  ' || true)

@@ -13,8 +13,8 @@
 static unsigned char *load(const char *path, int *w, int *h) {
     FILE *f = fopen(path, "rb");
     int max = 0;
-    if (!f || fscanf(f, "P6 %d %d %d", w, h, &max) != 3 || max != 255 || *w <= 0 ||
-        *h <= 0 || fgetc(f) == EOF) {
+    if (!f || fscanf(f, "P6 %d %d %d", w, h, &max) != 3 || max != 255 || *w <= 0 || *h <= 0 ||
+        fgetc(f) == EOF) {
         fprintf(stderr, "rgb565diff: %s is not a P6 picture\n", path);
         exit(2);
     }

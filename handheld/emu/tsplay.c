@@ -33,7 +33,8 @@
  *   term                 send SIGTERM to the game
  *   wait                 wait for the started command to end, print "@@EXIT S"
  * Every wait has a generous deadline; a missed one prints "@@FAIL" and ends
- * the script with status 1. */
+ * the script with status 1. Each command is logged as "@@AT MS COMMAND" with
+ * the frames and stage starts seen so far, for a look at a failed run. */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <errno.h>
@@ -62,15 +63,15 @@ static int noise = 0;
 static unsigned seed = 12345;
 static pid_t child = -1;
 static long seen_ticks = 0;
-static int term_fd = -1;  /* the master side of the game's terminal */
+static int term_fd = -1;    /* the master side of the game's terminal */
 static int term_slave = -1; /* our own handle on the game's side of it */
 static FILE *trace = NULL;
-static long ticks = 0;    /* "DrawBest" lines of the trace so far */
-static long starts = 0;   /* "Start" lines */
-static long start_mark = 0; /* starts when the last action was made */
+static long ticks = 0;            /* "DrawBest" lines of the trace so far */
+static long starts = 0;           /* "Start" lines */
+static long start_mark = 0;       /* starts when the last action was made */
 static int drawn_since_start = 0; /* a "DrawRoomNo" line came after the last "Start" */
-static int late = 0;      /* a frame came after the one to hold */
-static char partial[64];  /* the start of the trace line being read */
+static int late = 0;              /* a frame came after the one to hold */
+static char partial[64];          /* the start of the trace line being read */
 static size_t partial_len = 0;
 
 static void fail(const char *fmt, ...) {
@@ -183,14 +184,16 @@ static int jitter(void) {
     return (int)((seed >> 16) % (unsigned)(2 * noise + 1)) - noise;
 }
 
-static int clamp_raw(int v) { return v < 0 ? 0 : v > RAW_MAX ? RAW_MAX : v; }
+static int clamp_raw(int v) {
+    return v < 0 ? 0 : v > RAW_MAX ? RAW_MAX : v;
+}
 
 /* One panel sample aimed at the middle of screen pixel (x, y). The pressure
  * varies a little from sample to sample, as a real panel's does, so that
  * every sample reaches the reader even when the position repeats. */
 static void sample(int x, int y, int touch_changed) {
     static int k = 0;
-    int raw_y = RAW_MAX - (128 * x + 64) / 10;  /* 4095 - 12.8 (x + 0.5) */
+    int raw_y = RAW_MAX - (128 * x + 64) / 10;   /* 4095 - 12.8 (x + 0.5) */
     int raw_x = (1024 * (2 * y + 1) + 60) / 120; /* 17.0667 (y + 0.5) */
     emit(panel, EV_ABS, ABS_X, clamp_raw(raw_x + jitter()));
     emit(panel, EV_ABS, ABS_Y, clamp_raw(raw_y + jitter()));
@@ -326,7 +329,9 @@ static void freeze(void) {
     }
 }
 
-static int centre(int cell) { return 45 + 30 * cell; }
+static int centre(int cell) {
+    return 45 + 30 * cell;
+}
 
 /* Presses the pen on one cell and moves it cell by cell to the other; every
  * motion waits two frames, so the block, which steps at most once a frame,
@@ -462,8 +467,7 @@ static void run(char *line) {
     else if (strcmp(cmd, "hold") == 0) {
         start_mark = starts; /* the stage the pause ends in is started after this */
         tcflow(term_slave, TCOOFF);
-    }
-    else if (strcmp(cmd, "thaw") == 0)
+    } else if (strcmp(cmd, "thaw") == 0)
         tcflow(term_slave, TCOON);
     else if (strcmp(cmd, "tap") == 0) {
         start_mark = starts;
@@ -476,8 +480,7 @@ static void run(char *line) {
     else if (strcmp(cmd, "button") == 0) {
         start_mark = starts;
         button(a[0]);
-    }
-    else if (strcmp(cmd, "shot") == 0 && rest)
+    } else if (strcmp(cmd, "shot") == 0 && rest)
         shot(rest);
     else if (strcmp(cmd, "term") == 0)
         term_game();
