@@ -93,8 +93,9 @@ bool SavePNG(SDL_Surface *s, const char *path, int k) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--scale K] [--at I,X,Y]...\n"
-                    "  ROOM  room number as shown in the game, 1 to 263\n");
+    fprintf(stderr,
+            "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--scale K] [--at I,X,Y]...\n"
+            "  ROOM  room number as shown in the game, 1 to 263\n");
     return 2;
 }
 
