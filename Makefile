@@ -17,7 +17,7 @@ PREFIX     ?= /usr/local
 DEB_PACKAGES := build-essential debhelper lintian
 
 .PHONY: all help deps game-deps build game run install uninstall deb test test-tsan test-asan \
-        fuzz handheld handheld-test test-classic bench clean
+        fuzz handheld handheld-test device-test test-classic bench clean
 
 all: build
 
@@ -34,7 +34,9 @@ help:
 	@echo "make test-arm      the ARMv5TE build's tests under qemu-arm"
 	@echo "make fuzz          the save-file loader under libFuzzer (FUZZ_SECONDS=$(FUZZ_SECONDS))"
 	@echo "make handheld      the handheld package in dist/; handheld-test also proves it"
-	@echo "make bench         instruction counts of single ticks (bench-arm: the ARM build's)"
+	@echo "make device-test   the package played on an emulated ARM926 board (kernel of ours)"
+	@echo "make bench         instruction counts of single ticks (bench-arm: on ARM, the"
+	@echo "                   package's own build and the hint's search too)"
 	@echo "make clean         remove every build folder"
 
 deps:
@@ -77,10 +79,10 @@ uninstall: game
 	rm -rf $(BUILD)/uninstall-list
 
 # Names of folders, which make would otherwise take as files already made.
-.PHONY: tests tools docs assets cmake debian desktop framework
+.PHONY: tests tools docs assets cmake debian desktop framework platform setup
 tests: test
 tools: build
-docs assets cmake debian desktop framework:
+docs assets cmake debian desktop framework platform setup:
 	@echo "make: '$@' is a folder, not a target; make help lists the targets" >&2; exit 2
 
 # The Debian package, built by Debian's own tools from a copy of the sources
@@ -143,6 +145,18 @@ handheld:
 handheld-test: handheld
 	TOMBSLIDE_SAVEDUMP="qemu-arm -cpu arm926 $(CURDIR)/build-handheld/game/tools/savedump/savedump" \
 	    bash tests/handheld_proof.sh dist/tombslide-handheld
+
+# The package on a real ARM926 Linux kernel: qemu-system-arm's versatilepb
+# board with a framebuffer, a FAT memory card and a virtual touch panel and
+# button pad. The kernel is built once and kept in /var/cache/tombslide.
+DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools \
+                   imagemagick xz-utils util-linux crossbuild-essential-armel
+
+device-test: handheld deps
+	@bash setup/install-deps.sh $(DEVICE_PACKAGES)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS) --target snapshot
+	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-handheld $(BUILD)
 
 # The unit tests again under AddressSanitizer and UBSan; of the tools only
 # those the tests link.

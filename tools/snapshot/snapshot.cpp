@@ -2,13 +2,15 @@
 // routines (the board, the status line and the maker's mark) and writes the
 // display surface as a PNG.
 //
-//   snapshot ROOM OUT.png [--clear] [--moves N] [--scale K]
+//   snapshot ROOM OUT.png [--clear] [--moves N] [--scale K] [--at I,X,Y]...
 //
 // ROOM is the room number the player sees, 1 to 263. --moves N shows N moves
 // on the counter. --scale K (1 to 4) enlarges the picture K times, each pixel
 // a K x K square. --clear shows the stage-clear screen instead: the golden
 // case out in the exit opening, the clear recorded (gold frame, best count)
-// and the Stage Clear banner.
+// and the Stage Clear banner. --at I,X,Y puts block I (its index in the
+// stage's table) with its head on cell (X, Y) first, as moves would have left
+// it; nothing checks that the board could be played there.
 //
 // The video and audio drivers default to SDL's dummy ones, so it runs without
 // a display; an SDL_VIDEODRIVER already set in the environment is kept.
@@ -91,8 +93,9 @@ bool SavePNG(SDL_Surface *s, const char *path, int k) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--scale K]\n"
-                    "  ROOM  room number as shown in the game, 1 to 263\n");
+    fprintf(stderr,
+            "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--scale K] [--at I,X,Y]...\n"
+            "  ROOM  room number as shown in the game, 1 to 263\n");
     return 2;
 }
 
@@ -110,6 +113,7 @@ int main(int argc, char **argv) {
     if (argc < 3) return Usage();
     long room = 0, moves = 0, scale = 1;
     bool clear = false;
+    std::vector<std::string> places;
     if (!ParseNumber(argv[1], 1, STAGE_COUNT, &room)) return Usage();
     const char *out = argv[2];
     for (int i = 3; i < argc; i++) {
@@ -121,6 +125,8 @@ int main(int argc, char **argv) {
         else if (strcmp(argv[i], "--scale") == 0 && i + 1 < argc &&
                  ParseNumber(argv[i + 1], 1, 4, &scale))
             i++;
+        else if (strcmp(argv[i], "--at") == 0 && i + 1 < argc)
+            places.push_back(argv[++i]);
         else
             return Usage();
     }
@@ -135,6 +141,15 @@ int main(int argc, char **argv) {
     currStage = (Sint16)(room - 1);
     movePoint = (Sint16)moves;
     InitStage();
+    for (const std::string &p : places) {
+        int b = -1, x = -1, y = -1;
+        char extra = 0;
+        if (sscanf(p.c_str(), "%d,%d,%d%c", &b, &x, &y, &extra) != 3 || b < 0 || b >= mxPH ||
+            x < 0 || x > 5 || y < 0 || y > 5)
+            return Usage();
+        BL[b].x = (Sint8)x;
+        BL[b].y = (Sint8)y;
+    }
 
     if (clear) {
         // The target block's exit step leaves it at x = 6, in the opening.

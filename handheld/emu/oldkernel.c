@@ -1,0 +1,47 @@
+/* oldkernel: runs a command as on a kernel that knows no system call newer
+ * than 2.6.24's last one, fallocate (352 in the ARM EABI table).
+ *
+ *   oldkernel COMMAND [ARGS...]
+ *
+ * A seccomp filter answers ENOSYS for every number above 352, as the old
+ * kernel would, except ARM's private calls from 0xf0000 (cacheflush, set_tls
+ * and the like), which that kernel has. The filter holds for the command and
+ * everything it starts. */
+#include <errno.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <stddef.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#define LAST_OLD_CALL 352
+#define ARM_PRIVATE 0xf0000
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: oldkernel COMMAND [ARGS...]\n");
+        return 2;
+    }
+    struct sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_ARM, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, ARM_PRIVATE, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JGT | BPF_K, LAST_OLD_CALL, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog prog = {sizeof code / sizeof code[0], code};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) != 0) {
+        fprintf(stderr, "oldkernel: no seccomp filter: %s\n", strerror(errno));
+        return 1;
+    }
+    execvp(argv[1], argv + 1);
+    fprintf(stderr, "oldkernel: %s: %s\n", argv[1], strerror(errno));
+    return 127;
+}

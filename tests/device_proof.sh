@@ -1,0 +1,252 @@
+#!/usr/bin/env bash
+# The handheld package on a real ARM926 Linux kernel, in a system emulation:
+#   bash tests/device_proof.sh [DIST [BUILD]]
+#     DIST   the package folder (dist/tombslide-handheld)
+#     BUILD  the desktop build holding tools/snapshot/snapshot (build)
+# The emulated board (qemu-system-arm -M versatilepb -cpu arm926) boots our
+# Linux 6.1 (handheld/emu/kernel.sh, cached in /var/cache/tombslide) with a
+# 320x240x16 framebuffer, a FAT memory card holding DIST and a busybox
+# initramfs (handheld/emu/image.sh). Inside, tsplay plays the scripts of
+# handheld/emu/guest on a virtual touch panel and button pad and reports on
+# the serial console; this script answers, takes the screen through QEMU's
+# monitor and checks:
+#   - the first frame equals, as RGB565 values, the snapshot tool's frame of
+#     stage 1 drawn through the classic SDL 1.2;
+#   - stage 1 solved with the pen alone in 7 moves (the clear screen, with its
+#     move count, equals the snapshot tool's), also with noise on the panel;
+#   - a touch starts stage 2, R goes to 3, L back to 2, I restarts a moved
+#     board, Home ends the game; I restarts during the stage-clear pause;
+#   - save.dat on the card holds exactly the expected bytes;
+#   - the menu stub is reached after Home, SIGTERM, and a start without
+#     /dev/dsp and one without a framebuffer, through the launcher;
+# all of it twice: as it is, and with every system call newer than 2.6.24
+# answered ENOSYS.
+set -euo pipefail
+SRC=$(cd "$(dirname "$0")/.." && pwd)
+DIST=$(realpath "${1:-dist/tombslide-handheld}")
+BUILD=$(realpath "${2:-build}")
+CACHE=${TOMBSLIDE_CACHE:-/var/cache/tombslide}
+SNAPSHOT=$BUILD/tools/snapshot/snapshot
+started=$SECONDS
+for tool in qemu-system-arm arm-linux-gnueabi-gcc mkfs.vfat mcopy cpio convert cc od flock; do
+    command -v "$tool" >/dev/null || { echo "device proof: $tool is missing"; exit 1; }
+done
+[ -x "$SNAPSHOT" ] || { echo "device proof: no $SNAPSHOT"; exit 1; }
+[ -x "$DIST/tombslide" ] || { echo "device proof: no package in $DIST"; exit 1; }
+
+WORK=$(mktemp -d /tmp/tombslide-device-XXXXXX)
+QPID=""
+MPID=""
+cleanup() {
+    [ -n "$QPID" ] && kill "$QPID" 2>/dev/null || true
+    [ -n "$MPID" ] && kill "$MPID" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+KEEP=$BUILD/device-proof # what a failed check leaves for a look
+rm -rf "$KEEP"
+passed=0
+failed=0
+check() { # name, then the command that must succeed
+    local name=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "device proof: ok: $name"
+    else
+        failed=$((failed + 1))
+        echo "device proof: FAILED: $name"
+    fi
+}
+keep() { mkdir -p "$KEEP" && cp "$@" "$KEEP/"; }
+
+# --- The kernel (cached), the root file system and the card.
+t0=$SECONDS
+KDIR=${TOMBSLIDE_KERNEL_DIR:-$(bash "$SRC/handheld/emu/kernel.sh" "$CACHE")}
+echo "device proof: kernel $KDIR ($((SECONDS - t0)) s)"
+bash "$SRC/handheld/emu/image.sh" "$WORK/img" "$DIST" "$CACHE"
+cc -O2 -Wall -Wextra -o "$WORK/rgb565diff" "$SRC/handheld/emu/rgb565diff.c"
+
+# --- The expected frames, drawn by the snapshot tool on the classic SDL 1.2.
+snap() { # name, then the snapshot tool's arguments after ROOM and OUT
+    local name=$1 room=$2
+    shift 2
+    bash "$SRC/tools/classic-sdl.sh" "$BUILD/classic-sdl" \
+        "$SNAPSHOT" "$room" "$WORK/want-$name.png" "$@" >/dev/null
+    convert "$WORK/want-$name.png" "$WORK/want-$name.ppm"
+}
+snap stage1 1
+# The clear screen: the board as the seven moves leave it, where only the
+# right-hand triple (block 1) has moved for good, and the golden case out.
+snap clear 1 --clear --moves 7 --at 1,5,3
+snap stage2 2
+snap stage3 3
+
+# --- save.dat as the game must leave it: the fresh board of the stage on
+# line LINE of the catalogue (index LINE - 1, no moves, score 0000000), then
+# stage 1 cleared with a best of 7 (CLEARED 1) or nothing cleared (0). Bytes
+# in decimal, one space apart.
+expected_save() {
+    local line=$1 cleared=$2 cells heads i code x y recs="" count=0 out
+    cells=$(sed -n "${line}p" "$SRC/game/stages.inc" | sed 's/}}.*//; s/[{}]//g; s/,/ /g')
+    read -r -a heads <<<"$cells"
+    for i in $(seq 0 35); do
+        code=${heads[$i]}
+        x=$((i % 6))
+        y=$((i / 6))
+        case "$code" in
+        51) recs+=" $x $y 2 1 0" count=$((count + 1)) ;;
+        31) recs+=" $x $y 1 3 1" count=$((count + 1)) ;;
+        11) recs+=" $x $y 1 2 2" count=$((count + 1)) ;;
+        21) recs+=" $x $y 3 1 3" count=$((count + 1)) ;;
+        1) recs+=" $x $y 2 1 4" count=$((count + 1)) ;;
+        esac
+    done
+    out="$((line - 1)) 0 $count 48 48 48 48 48 48 48$recs"
+    if [ "$cleared" = 1 ]; then out+=" 1"; else out+=" 0"; fi
+    for _ in $(seq 261); do out+=" 0"; done
+    if [ "$cleared" = 1 ]; then out+=" 7"; else out+=" 99"; fi
+    for _ in $(seq 261); do out+=" 99"; done
+    echo "$out"
+}
+SAVE_STAGE2=$(expected_save 2 1)
+SAVE_FRESH=$(expected_save 1 0)
+words() { wc -w <<<"$1"; }
+
+# --- The emulator: the serial console and the monitor on pipes of ours.
+
+SHOT=$WORK/shot.ppm
+SHOT_SIZE=$((15 + 320 * 240 * 3)) # "P6\n320 240\n255\n" and the pixels
+screendump() {
+    rm -f "$SHOT"
+    echo "screendump $SHOT" >&5
+    for _ in $(seq 600); do
+        [ "$(stat -c %s "$SHOT" 2>/dev/null || echo 0)" -eq "$SHOT_SIZE" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+# The guest holds the game on the frame to check (or, for "moved", leaves it
+# idle after a step), so one picture of the screen is enough.
+screen_is() { # want how
+    local want=$WORK/want-$1.ppm how=$2 diff
+    screendump || { echo "device proof: no screendump"; return 1; }
+    diff=$("$WORK/rgb565diff" "$SHOT" "$want" || true)
+    [ "$how" = equals ] && [ "$diff" = 0 ] && return 0
+    [ "$how" = differs ] && [ -n "$diff" ] && [ "$diff" != 0 ] && return 0
+    echo "device proof: $diff pixels differ from $1"
+    cp "$SHOT" "$WORK/failed-$run-$1.ppm"
+    keep "$WORK/failed-$run-$1.ppm" "$want"
+    return 1
+}
+on_shot() { # run, shot name
+    case $2 in
+    first) check "$1: the first frame is the snapshot's" screen_is stage1 equals ;;
+    clear) check "$1: stage 1 cleared in 7 moves, the banner shown" screen_is clear equals ;;
+    stage2) check "$1: a touch starts stage 2" screen_is stage2 equals ;;
+    stage3) check "$1: R goes to stage 3" screen_is stage3 equals ;;
+    back2) check "$1: L goes back to stage 2" screen_is stage2 equals ;;
+    moved) check "$1: a drag moves a block of stage 2" screen_is stage2 differs ;;
+    restarted) check "$1: I starts the stage afresh" screen_is stage2 equals ;;
+    *) check "$1: a shot named $2 is known" false ;;
+    esac
+}
+on_save() { # run, bytes
+    local want=$SAVE_FRESH what="a fresh game"
+    case $1 in *-play | *-noisy) want=$SAVE_STAGE2 what="stage 2 afresh, stage 1 cleared in 7" ;; esac
+    local got
+    got=$(echo $2)
+    check "$1: save.dat holds $(words "$want") bytes: $what" test "$got" = "$want"
+    [ "$got" = "$want" ] || echo "device proof: save.dat held: ${got:0:160}..."
+}
+
+# Boots the guest with ARGS added to the kernel's command line and answers it
+# until it is done; NAME names the boot in the checks.
+boot() { # args name
+    rm -f "$WORK"/ser.* "$WORK"/mon.*
+    for p in ser mon; do mkfifo "$WORK/$p.in" "$WORK/$p.out"; done
+    qemu-system-arm -M versatilepb -cpu arm926 -m 128 \
+        -kernel "$KDIR/zImage" -dtb "$KDIR/versatile-pb.dtb" -initrd "$WORK/img/initramfs.cpio" \
+        -append "console=ttyAMA0 loglevel=1 video=VGA-1:320x240MR-16@60 vt.global_cursor_default=0 rdinit=/init $1" \
+        -drive if=sd,format=raw,file="$WORK/img/card.img" -display none -nic none \
+        -audiodev none,id=silent \
+        -chardev pipe,id=ser,path="$WORK/ser" -serial chardev:ser \
+        -chardev pipe,id=mon,path="$WORK/mon" -mon chardev=mon,mode=readline \
+        >"$WORK/qemu.log" 2>&1 &
+    QPID=$!
+    exec 3<>"$WORK/ser.in" 4<>"$WORK/ser.out" 5<>"$WORK/mon.in"
+    cat <"$WORK/mon.out" >"$WORK/monitor.log" &
+    MPID=$!
+    boot_started=$SECONDS
+    run=""
+    menus=0
+    booted=0
+    done_seen=0
+    while IFS= read -r -t 300 line <&4; do
+        line=${line%$'\r'}
+        echo "$line" >>"$WORK/console.log"
+        case $line in
+        "@@BOOT "*)
+            booted=1
+            echo "device proof: booted in $((SECONDS - boot_started)) s: ${line#@@BOOT }"
+            check "the framebuffer is 320x240 at 16 bits" test "${line#* * }" = "320,240 16"
+            ;;
+        "@@RUN "*)
+            run=${line#@@RUN }
+            menus=0
+            failed_before=$failed
+            last_words=""
+            run_started=$SECONDS
+            ;;
+        "@@SHOT "*)
+            on_shot "$run" "${line#@@SHOT }"
+            echo go >&3
+            ;;
+        "@@MENU "*)
+            menus=$((menus + 1))
+            check "$run: the menu runs in /usr/gp2x" test "${line#@@MENU }" = /usr/gp2x
+            ;;
+        "@@EXIT "*)
+            check "$run: the menu stub was reached (${line#@@EXIT }, $((SECONDS - run_started)) s)" \
+                test "$menus" -ge 1
+            ;;
+        "@@SAVE "*)
+            rest=${line#@@SAVE }
+            on_save "${rest%% *}" "${rest#* }"
+            [ "$failed" -eq "$failed_before" ] || echo "device proof: $run: the game's last words:$last_words"
+            ;;
+        "@@FAIL "*) check "guest: ${line#@@FAIL }" false ;;
+        "@@TRACE "*) last_words+=" | ${line#@@TRACE }" ;;
+        "@@DONE"*)
+            done_seen=1
+            break
+            ;;
+        esac
+    done
+    check "boot $2: the guest booted" test "$booted" -eq 1
+    check "boot $2: the guest ran every script to the end" test "$done_seen" -eq 1
+    echo quit >&5
+    for _ in $(seq 600); do kill -0 "$QPID" 2>/dev/null || break; sleep 0.05; done
+    kill "$QPID" 2>/dev/null || true
+    kill "$MPID" 2>/dev/null || true
+    wait "$QPID" "$MPID" 2>/dev/null || true
+    QPID=""
+    MPID=""
+    exec 3>&- 4<&- 5>&-
+
+}
+boot "" 1
+# The second boot: the filtered game's failed start without sound.
+boot tombslide.boot=2 2
+
+# The card itself, read on the host: the last run's save.dat is on the FAT.
+got=$(mcopy -n -i "$WORK/img/card.img" ::/tombslide-handheld/save.dat - 2>/dev/null | od -An -tu1 -v | tr -s ' \n' '  ' || true)
+check "save.dat on the FAT card, read on the host, holds a fresh game's $(words "$SAVE_FRESH") bytes" \
+    test "$(echo $got)" = "$SAVE_FRESH"
+if [ "$failed" -gt 0 ]; then
+    keep "$WORK/console.log" "$WORK/qemu.log"
+    echo "device proof: console log and failed shots kept in $KEEP"
+fi
+echo "device proof: $passed passed, $failed failed in $((SECONDS - started)) s"
+[ "$failed" -eq 0 ]
