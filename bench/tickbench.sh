@@ -2,7 +2,7 @@
 # make bench: the instructions of single frame-timer ticks, with the classic
 # SDL 1.2, counted by callgrind, each beside the handheld's budget.
 #   bash bench/tickbench.sh BUILD_DIR
-# BUILD_DIR holds a normal build (tests/bench/tickbench in it); the classic
+# BUILD_DIR holds a normal build (bench/tickbench in it); the classic
 # library is fetched into BUILD_DIR/classic-sdl as for make test-classic.
 set -euo pipefail
 cd "$(dirname "$0")/.."

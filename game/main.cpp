@@ -14,12 +14,22 @@ __attribute__((constructor(101))) static void LockBeforeDisplay() {
     if (!OnHandheld() && !LockDataFolder()) exit(1);
 }
 
+// A start that fails ends with status 1, reading, writing and executing
+// nothing. The display was opened before main (the surface manager does that
+// during static initialisation), so it is closed first: on the handheld an
+// open framebuffer leaves the console in graphics mode, and the menu that
+// its launcher starts next would hang setting up its own screen.
+static int StartFailed() {
+    SDL_Quit();
+    return 1;
+}
+
 int main(int, char **) {
     puts("\nmain");
     // On a desktop: a display the player can see, before anything is read or
     // written.
-    if (!OnHandheld() && !CheckDisplay()) return 1;
-    if (!Init()) return 1;
+    if (!OnHandheld() && !CheckDisplay()) return StartFailed();
+    if (!Init()) return StartFailed();
     CatchHangUp();
     if (!OnHandheld()) FitWindow();
     // The touch panel has no pointer to show. A desktop keeps its pointer:
