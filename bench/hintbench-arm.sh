@@ -8,21 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
 sysroot=$(cd "$2" && pwd)
-bench="$build/bench/hintbench"
-plugin="$build/bench/inscount/inscount.so"
-for f in "$bench" "$plugin"; do
-    [ -e "$f" ] || { echo "hintbench-arm: $f is not built" >&2; exit 1; }
-done
-
-out=$(mktemp -d "$build/hintbench.XXXXXX")
-trap 'rm -rf "$out"' EXIT
-SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    qemu-arm -cpu arm926 -L "$sysroot" -plugin "$plugin,mark=BenchBegin,mark=BenchEnd" \
-    -d plugin -D "$out/counts" "$bench" >"$out/bench.log" 2>&1 ||
-    { cat "$out/bench.log" "$out/counts" >&2; exit 1; }
-
-# One BenchEnd line per stage, in stage order, beside the bench's own lines.
-mapfile -t ins < <(sed -n 's/^inscount BenchEnd \([0-9]*\) .*/\1/p' "$out/counts")
+source bench/inscount.sh
+# One count per stage, in stage order, beside the bench's own lines.
+mapfile -t ins < <(inscount_run "$build/bench/hintbench" -L "$sysroot")
 mapfile -t stages < <(grep '^stage ' "$out/bench.log")
 [ ${#ins[@]} -eq 263 ] && [ ${#stages[@]} -eq 263 ] ||
     { echo "hintbench-arm: expected 263 searches, got ${#ins[@]}" >&2; exit 1; }

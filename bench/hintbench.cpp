@@ -9,20 +9,9 @@
 #include <cstring>
 
 #include "assist.h"
+#include "marks.h"
 
 namespace {
-
-__attribute__((constructor(101))) void UseDummyDrivers() {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
-
-extern "C" __attribute__((noinline)) void BenchBegin(const char *name) {
-    __asm__ __volatile__("" : : "r"(name) : "memory");
-}
-extern "C" __attribute__((noinline)) void BenchEnd(const char *name) {
-    __asm__ __volatile__("" : : "r"(name) : "memory");
-}
 
 // The process's peak resident memory so far, in KiB (VmHWM), or -1.
 long PeakKiB() {

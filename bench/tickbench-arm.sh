@@ -14,24 +14,12 @@ cd "$(dirname "$0")/.."
 build=$(cd "$1" && pwd)
 sysroot=$(cd "$2" && pwd)
 bench="$build/bench/tickbench"
-plugin="$build/bench/inscount/inscount.so"
-for f in "$bench" "$plugin"; do
-    [ -e "$f" ] || { echo "tickbench-arm: $f is not built" >&2; exit 1; }
-done
-
-out=$(mktemp -d "$build/tickbench.XXXXXX")
-trap 'rm -rf "$out"' EXIT
+source bench/inscount.sh
 # The cases in the order bench/tickbench.cpp runs them.
 names=(idle step stage-start clear)
 measure() { # the benchmark program, then qemu-arm's options; prints one count a case
-    local program=$1
-    shift
-    SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-        qemu-arm -cpu arm926 "$@" -plugin "$plugin,mark=BenchBegin,mark=BenchEnd" \
-        -d plugin -D "$out/counts" "$program" >"$out/bench.log" 2>&1 ||
-        { cat "$out/bench.log" "$out/counts" >&2; exit 1; }
     local counts
-    mapfile -t counts < <(sed -n 's/^inscount BenchEnd \([0-9]*\) .*/\1/p' "$out/counts")
+    mapfile -t counts < <(inscount_run "$@")
     [ ${#counts[@]} -eq ${#names[@]} ] ||
         { echo "tickbench-arm: expected ${#names[@]} measured ticks, got ${#counts[@]}" >&2; exit 1; }
     printf '%s\n' "${counts[@]}"

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "marks.h"
 #include "tombslide.h"
 
 #if defined(__has_include)
@@ -39,13 +40,6 @@ namespace {
 __attribute__((constructor(101))) void UseDummyDrivers() {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
-
-extern "C" __attribute__((noinline)) void BenchBegin(const char *name) {
-    __asm__ __volatile__("" : : "r"(name) : "memory");
-}
-extern "C" __attribute__((noinline)) void BenchEnd(const char *name) {
-    __asm__ __volatile__("" : : "r"(name) : "memory");
 }
 
 void Tick() {

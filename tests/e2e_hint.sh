@@ -19,21 +19,8 @@ export SDL_MOUSE_RELATIVE_MODE_WARP=1
 cp "$SRC/assets/drag.wav" "$WORK/"
 cd "$WORK"
 
-# Pixels of the banner region of a screenshot that the Stage Clear banner
-# drawn over it would change (as in e2e_play.sh).
-banner_misses() {
-    convert "$1" -crop 320x95+0+110 +repage "$WORK/region.png"
-    convert "$SRC/assets/image.png" -crop 320x95+0+90 +repage "$WORK/banner.png"
-    convert "$WORK/region.png" "$WORK/banner.png" -composite "$WORK/expected.png"
-    compare -metric AE -fuzz 12% "$WORK/region.png" "$WORK/expected.png" null: 2>&1 || true
-}
-# Pixels that differ between two shots in the board and the move count
-# (rows 0..209; the maker's mark sits below).
-screen_diff() {
-    convert "$1" -crop 320x210+0+0 +repage "$WORK/a.png"
-    convert "$2" -crop 320x210+0+0 +repage "$WORK/b.png"
-    compare -metric AE -fuzz 3% "$WORK/a.png" "$WORK/b.png" null: 2>&1 || true
-}
+# The board and the move count (rows 0..209; the maker's mark sits below).
+BOARD_AND_COUNT=320x210+0+0
 # Presses a key and gives the game time to play what it asked for (a hint
 # slides one cell per 100 ms tick, at most four cells).
 press() {
@@ -46,7 +33,7 @@ shot "$WORK/start.png"
 for _ in 1 2 3 4 5 6; do press h; done
 shot "$WORK/six.png"
 six=$(banner_misses "$WORK/six.png")
-moved=$(screen_diff "$WORK/start.png" "$WORK/six.png")
+moved=$(region_diff "$WORK/start.png" "$WORK/six.png" $BOARD_AND_COUNT)
 echo "after six hints: the board $moved pixels off the start, banner region $six off"
 [ "$moved" -gt 3000 ] || fail "six hints moved nothing ($moved)"
 [ "$six" -gt 3000 ] || fail "six hints already cleared stage 1 ($six)"
@@ -63,11 +50,11 @@ for undo in u ctrl+z; do
     drag 5 2 5 0 # the pair in column 5 up two cells
     sleep 0.3
     shot "$WORK/dragged.png"
-    off=$(screen_diff "$WORK/stage2.png" "$WORK/dragged.png")
+    off=$(region_diff "$WORK/stage2.png" "$WORK/dragged.png" $BOARD_AND_COUNT)
     [ "$off" -gt 1000 ] || fail "the drag moved nothing ($off)"
     press "$undo"
     shot "$WORK/undone.png"
-    back=$(screen_diff "$WORK/stage2.png" "$WORK/undone.png")
+    back=$(region_diff "$WORK/stage2.png" "$WORK/undone.png" $BOARD_AND_COUNT)
     echo "$undo: the drag $off pixels off the start board, after $undo $back"
     [ "$back" -lt 100 ] || fail "$undo did not give back the start board ($back)"
 done

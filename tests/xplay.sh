@@ -92,6 +92,20 @@ tap() {
     xdotool mousedown 1; sleep 0.05; xdotool mouseup 1; sleep 0.1
 }
 shot() { import -window root "$1"; }
+# Pixels of the 320x95 banner region (0, 110) of a screenshot that are not
+# what the Stage Clear banner of the image sheet drawn over them would give.
+banner_misses() {
+    convert "$1" -crop 320x95+0+110 +repage "$WORK/region.png"
+    convert "$SRC/assets/image.png" -crop 320x95+0+90 +repage "$WORK/banner.png"
+    convert "$WORK/region.png" "$WORK/banner.png" -composite "$WORK/expected.png"
+    compare -metric AE -fuzz 12% "$WORK/region.png" "$WORK/expected.png" null: 2>&1 || true
+}
+# Pixels that differ between two shots inside a crop (WxH+X+Y).
+region_diff() { # shot, shot, crop
+    convert "$1" -crop "$3" +repage "$WORK/diff1.png"
+    convert "$2" -crop "$3" +repage "$WORK/diff2.png"
+    compare -metric AE -fuzz 3% "$WORK/diff1.png" "$WORK/diff2.png" null: 2>&1 || true
+}
 # Starts the game in the background with its output unbuffered and waits for
 # its first frame.
 launch() {
