@@ -15,7 +15,8 @@
 #   - stage 1 solved with the pen alone in 7 moves (the clear screen, with its
 #     move count, equals the snapshot tool's), also with noise on the panel;
 #   - a touch starts stage 2, R goes to 3, L back to 2, I restarts a moved
-#     board, Home ends the game; I restarts during the stage-clear pause;
+#     board, Home ends the game; I in the stage-clear pause plays the cleared
+#     stage again (its best count now shown), and R then goes on;
 #   - save.dat on the card holds exactly the expected bytes;
 #   - the menu stub is reached after Home, SIGTERM, and a start without
 #     /dev/dsp and one without a framebuffer, through the launcher;
@@ -82,6 +83,8 @@ snap stage1 1
 snap clear 1 --clear --moves 7 --at 1,5,3
 snap stage2 2
 snap stage3 3
+# Stage 1 played again after its clear: the same board, cleared, best 7.
+snap replay 1 --best 7
 
 # --- save.dat as the game must leave it: the fresh board of the stage on
 # line LINE of the catalogue (index LINE - 1, no moves, score 0000000), then
@@ -149,6 +152,8 @@ on_shot() { # run, shot name
     back2) check "$1: L goes back to stage 2" screen_is stage2 equals ;;
     moved) check "$1: a drag moves a block of stage 2" screen_is stage2 differs ;;
     restarted) check "$1: I starts the stage afresh" screen_is stage2 equals ;;
+    replay) check "$1: I in the stage-clear pause plays stage 1 again, best 7" screen_is replay equals ;;
+    next2) check "$1: R then goes on to stage 2" screen_is stage2 equals ;;
     *) check "$1: a shot named $2 is known" false ;;
     esac
 }

@@ -2,15 +2,17 @@
 // routines (the board, the status line and the maker's mark) and writes the
 // display surface as a PNG.
 //
-//   snapshot ROOM OUT.png [--clear] [--moves N] [--scale K] [--at I,X,Y]...
+//   snapshot ROOM OUT.png [--clear] [--moves N] [--best N] [--scale K] [--at I,X,Y]...
 //
 // ROOM is the room number the player sees, 1 to 263. --moves N shows N moves
 // on the counter. --scale K (1 to 4) enlarges the picture K times, each pixel
 // a K x K square. --clear shows the stage-clear screen instead: the golden
 // case out in the exit opening, the clear recorded (gold frame, best count)
-// and the Stage Clear banner. --at I,X,Y puts block I (its index in the
-// stage's table) with its head on cell (X, Y) first, as moves would have left
-// it; nothing checks that the board could be played there.
+// and the Stage Clear banner. --best N shows the stage as cleared before with
+// a best count of N, as a stage played again after its clear. --at I,X,Y puts
+// block I (its index in the stage's table) with its head on cell (X, Y)
+// first, as moves would have left it; nothing checks that the board could be
+// played there.
 //
 // The video and audio drivers default to SDL's dummy ones, so it runs without
 // a display; an SDL_VIDEODRIVER already set in the environment is kept.
@@ -93,9 +95,9 @@ bool SavePNG(SDL_Surface *s, const char *path, int k) {
 }
 
 int Usage() {
-    fprintf(stderr,
-            "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--scale K] [--at I,X,Y]...\n"
-            "  ROOM  room number as shown in the game, 1 to 263\n");
+    fprintf(stderr, "usage: snapshot ROOM OUT.png [--clear] [--moves N] [--best N] [--scale K] "
+                    "[--at I,X,Y]...\n"
+                    "  ROOM  room number as shown in the game, 1 to 263\n");
     return 2;
 }
 
@@ -111,7 +113,7 @@ bool ParseNumber(const char *s, long lo, long hi, long *out) {
 
 int main(int argc, char **argv) {
     if (argc < 3) return Usage();
-    long room = 0, moves = 0, scale = 1;
+    long room = 0, moves = 0, scale = 1, best = 99;
     bool clear = false;
     std::vector<std::string> places;
     if (!ParseNumber(argv[1], 1, STAGE_COUNT, &room)) return Usage();
@@ -121,6 +123,9 @@ int main(int argc, char **argv) {
             clear = true;
         else if (strcmp(argv[i], "--moves") == 0 && i + 1 < argc &&
                  ParseNumber(argv[i + 1], 0, 32767, &moves))
+            i++;
+        else if (strcmp(argv[i], "--best") == 0 && i + 1 < argc &&
+                 ParseNumber(argv[i + 1], 0, 99, &best))
             i++;
         else if (strcmp(argv[i], "--scale") == 0 && i + 1 < argc &&
                  ParseNumber(argv[i + 1], 1, 4, &scale))
@@ -139,6 +144,10 @@ int main(int argc, char **argv) {
     for (int i = 0; i < STAGE_COUNT; i++)
         bestMove[i] = 99;
     currStage = (Sint16)(room - 1);
+    if (best != 99) {
+        isClear[currStage] = 1;
+        bestMove[currStage] = (Uint8)best;
+    }
     movePoint = (Sint16)moves;
     InitStage();
     for (const std::string &p : places) {
