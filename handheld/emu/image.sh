@@ -35,7 +35,10 @@ dpkg-deb --fsys-tarfile "$(ls "$debs"/busybox-static_*_armel.deb | tail -n1)" |
     tar -xf - -C "$WORK" ./bin/busybox
 mv "$WORK/bin/busybox" "$root/bin/busybox" && rmdir "$WORK/bin"
 ln -s busybox "$root/bin/sh"
-FLAGS=(-static -Os -Wall -Wextra -Werror -mcpu=arm926ej-s -mfloat-abi=soft)
+# The guest's programs for the handheld's processor, its flags as the game's.
+read -r -a ARM926 <<<"$(sed -n 's/^set(ARM926_FLAGS \(.*\))$/\1/p' "$HERE/../../cmake/arm926.cmake")"
+[ ${#ARM926[@]} -gt 0 ] || { echo "image: no ARM926_FLAGS in cmake/arm926.cmake" >&2; exit 1; }
+FLAGS=(-static -Os -Wall -Wextra -Werror "${ARM926[@]}")
 "$CC" "${FLAGS[@]}" -o "$root/bin/tsplay" "$HERE/tsplay.c"
 "$CC" "${FLAGS[@]}" -o "$root/bin/oldkernel" "$HERE/oldkernel.c"
 install -m 755 "$HERE/guest/init" "$root/init"
