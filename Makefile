@@ -123,8 +123,7 @@ test-arm: arm-build
 # package's own build, and the hint's search from every stage's start. Not a
 # test.
 bench-arm: arm-build handheld
-	bash bench/tickbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
-	bash bench/hintbench-arm.sh $(BUILD_ARM) $(ARM_SYSROOT)
+	bash bench/run.sh arm $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
 
 # The threaded parts again under ThreadSanitizer.
 test-tsan: deps
@@ -200,7 +199,7 @@ test-classic: build
 # by callgrind, beside the handheld's budget. Not a test.
 bench: build
 	@bash setup/install-deps.sh valgrind
-	bash bench/tickbench.sh $(BUILD)
+	bash bench/run.sh host $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb build-handheld dist

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their instruction counts beside the
+# handheld's budget. Not a test.
+#   bash bench/run.sh host BUILD_DIR
+#     make bench: bench/tickbench's frame-timer ticks in a normal build, with
+#     the classic SDL 1.2 as for make test-classic, counted by callgrind.
+#   bash bench/run.sh arm BUILD_ARM_DIR SYSROOT [HANDHELD_WORK]
+#     make bench-arm: the same ticks on the ARMv5TE build under qemu-arm,
+#     counted by our inscount plugin, and with HANDHELD_WORK (make handheld's
+#     build-handheld/) in the package's own build (its compiler, flags, musl
+#     and static libraries); then bench/hintbench, the hint's search from
+#     every stage's start, and the process's peak memory growth.
+# The benchmarks call BenchBegin and BenchEnd around each measured span.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+fail() { echo "bench: $*" >&2; exit 1; }
+case "${1:-}:$#" in
+host:2 | arm:3 | arm:4) ;;
+*) echo "usage: $0 host BUILD_DIR | arm BUILD_ARM_DIR SYSROOT [HANDHELD_WORK]" >&2; exit 2 ;;
+esac
+build=$(cd "$2" && pwd)
+out=$(mktemp -d "$build/bench.XXXXXX")
+trap 'rm -rf "$out"' EXIT
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+
+# The handheld: an ARM926EJ-S at 533 MHz, one tick every 100 ms.
+budget=53300000
+# The ticks in the order bench/tickbench.cpp runs them.
+names=(idle step stage-start clear)
+# A table row: the name, then each count in M instructions and % of budget.
+row() { # name, counts...
+    awk -v b="$budget" 'BEGIN { printf "%-12s", ARGV[1]; for (i = 2; i < ARGC; i++)
+        printf(ARGC == 3 ? " %14.2f M %8.1f %%" : " %12.2f M %8.1f %%", ARGV[i] / 1e6, 100 * ARGV[i] / b)
+        print "" }' "$@"
+}
+tick_header() { # what ends the line on cycles
+    echo "Budget: a 100 ms tick of the handheld's 533 MHz core, 53.3 M cycles."
+    echo "These are instructions, not cycles: the ARM926EJ-S needs more than one"
+    echo "cycle for many instructions (loads, multiplies, cache misses)$1"
+    echo "The dummy video driver shows nothing; the display's update is not counted."
+    echo
+}
+
+if [ "$1" = host ]; then
+    bench="$build/bench/tickbench"
+    [ -x "$bench" ] || fail "$bench is not built"
+    command -v valgrind >/dev/null || fail "valgrind is missing"
+    bash setup/classic-sdl.sh "$build/classic-sdl" \
+        valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out/cg.out" \
+        "$bench" >"$out/bench.log" 2>&1 || { cat "$out/bench.log" >&2; exit 1; }
+    version=$(sed -n 's/^classic-sdl: SDL \([0-9.]*\) .*/\1/p' "$out/bench.log")
+    echo "One frame-timer tick (DrawSet and all it calls), SDL $version, $(uname -m), callgrind"
+    tick_header ", and an"$'\n'"ARM build runs a different number of instructions than this x86 one."
+    printf '%-12s %14s %10s\n' "tick" "instructions" "of budget"
+    # callgrind dumps a profile at each BenchEnd, named after the tick.
+    n=0
+    for f in "$out"/cg.out.*; do
+        name=$(sed -n 's/^desc: Trigger: Client Request: //p' "$f")
+        total=$(sed -n 's/^totals: //p' "$f")
+        [ -z "$name" ] || [ -z "$total" ] || { row "$name" "$total"; n=$((n + 1)); }
+    done
+    [ "$n" -eq ${#names[@]} ] || fail "expected ${#names[@]} measured ticks, got $n"
+    exit 0
+fi
+
+sysroot=$(cd "$3" && pwd)
+plugin="$build/bench/inscount/inscount.so"
+[ -e "$plugin" ] || fail "$plugin is not built"
+# Runs PROGRAM (then qemu-arm's options) and sets counts to the main thread's
+# instructions in each span, in order: EXPECTED of them. The program's output
+# is left in $out/bench.log.
+inscount() { # expected, program, qemu-arm options
+    local expected=$1 program=$2
+    shift 2
+    [ -e "$program" ] || fail "$program is not built"
+    qemu-arm -cpu arm926 "$@" -plugin "$plugin,mark=BenchBegin,mark=BenchEnd" \
+        -d plugin -D "$out/counts" "$program" >"$out/bench.log" 2>&1 ||
+        { cat "$out/bench.log" "$out/counts" >&2; exit 1; }
+    mapfile -t counts < <(sed -n 's/^inscount BenchEnd \([0-9]*\) .*/\1/p' "$out/counts")
+    [ ${#counts[@]} -eq "$expected" ] || fail "expected $expected spans in $program, got ${#counts[@]}"
+}
+
+inscount ${#names[@]} "$build/bench/tickbench" -L "$sysroot"
+ticks=("${counts[@]}")
+package=()
+if [ $# -eq 4 ]; then
+    work=$(cd "$4" && pwd)
+    cmake --build "$work/game" -j"${JOBS:-2}" --target tickbench >/dev/null ||
+        fail "the handheld build in $work could not make tickbench"
+    inscount ${#names[@]} "$work/game/bench/tickbench"
+    package=("${counts[@]}")
+fi
+echo "One frame-timer tick (DrawSet and all it calls), classic SDL 1.2, ARMv5TE"
+echo "(arm926ej-s, soft float) under qemu-arm, main thread, inscount plugin"
+tick_header "."
+if [ ${#package[@]} -eq 0 ]; then
+    printf '%-12s %14s %10s\n' "tick" "instructions" "of budget"
+else
+    echo "The package's build: the same ticks in the package's own object files and"
+    echo "static libraries (musl, its SDL 1.2 with the touch input, mixer, libpng,"
+    echo "zlib; -Os), the benchmark built by the package's own build."
+    echo
+    printf '%-12s %14s %10s %14s %10s\n' "tick" "ARM build" "of budget" "package" "of budget"
+fi
+for i in "${!names[@]}"; do
+    row "${names[$i]}" "${ticks[$i]}" ${package[$i]:+"${package[$i]}"}
+done
+
+# The hint's search: one span a stage, in stage order, beside the bench's
+# own line for that stage.
+inscount 263 "$build/bench/hintbench" -L "$sysroot"
+stages=$(grep -c '^stage ' "$out/bench.log") || true
+[ "$stages" -eq 263 ] || fail "expected 263 stages in hintbench's output, got $stages"
+echo "The hint's search from each stage's start position, ARMv5TE (arm926ej-s)"
+echo "under qemu-arm, inscount plugin. Budget: 100 ms of the 533 MHz core, 53.3 M cycles."
+printf '%s\n' "${counts[@]}" | paste - <(grep '^stage ' "$out/bench.log") |
+    awk -F '\t' -v b="$budget" 'NR == 1 || $1 > t { t = $1; s = $2 } { sum += $1 } END {
+        printf "worst hint   %8.2f M instructions, %5.1f %% of budget (%s)\n", t / 1e6, 100 * t / b, s
+        printf "mean hint    %8.2f M instructions\n", sum / NR / 1e6 }'
+grep '^most states\|^peak memory' "$out/bench.log"
