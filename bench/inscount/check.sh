@@ -11,18 +11,11 @@ LOG=$(mktemp /tmp/tombslide-inscount-XXXXXX)
 trap 'rm -f "$LOG"' EXIT
 "$@" -plugin "$PLUGIN,mark=CheckMark" -d plugin -D "$LOG" "$PROGRAM"
 cat "$LOG"
-[ "$(grep -c '^inscount CheckMark ' "$LOG")" -eq 3 ] || {
-    echo "inscount FAILED: not three marks"
-    exit 1
-}
-read -r _ _ empty empty_all <<<"$(grep '^inscount CheckMark ' "$LOG" | sed -n 2p)"
-read -r _ _ loop loop_all <<<"$(grep '^inscount CheckMark ' "$LOG" | sed -n 3p)"
-[ "$empty" = "$empty_all" ] && [ "$loop" = "$loop_all" ] || {
-    echo "inscount FAILED: one thread, yet the counts differ"
-    exit 1
-}
-[ $((loop - empty)) -eq 2001 ] || {
-    echo "inscount FAILED: $((loop - empty)) instructions between the marks, not 2001"
-    exit 1
-}
+failed() { echo "inscount FAILED: $*"; exit 1; }
+mapfile -t marks < <(grep '^inscount CheckMark ' "$LOG")
+[ ${#marks[@]} -eq 3 ] || failed "not three marks"
+read -r _ _ empty empty_all <<<"${marks[1]}"
+read -r _ _ loop loop_all <<<"${marks[2]}"
+[ "$empty" = "$empty_all" ] && [ "$loop" = "$loop_all" ] || failed "one thread, yet the counts differ"
+[ $((loop - empty)) -eq 2001 ] || failed "$((loop - empty)) instructions between the marks, not 2001"
 echo "inscount passed: a mark costs $empty instructions, the loop 2001 more"
