@@ -197,12 +197,11 @@ int Init() {
     // anything is loaded or written (the surface manager has said why).
     if (cLCD.scr[0] == nullptr) return 0;
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
-        // A desktop without a sound device plays silent; steps then play the
+        // The handheld always has its sound device: without one it does not
+        // start, and says nothing (its launcher hands back to the menu). A
+        // desktop without a sound device plays silent; steps then play the
         // null chunk, which the mixer refuses.
-        if (OnHandheld()) {
-            printf("\nUnable to open audio: %s\n", SDL_GetError());
-            return 0;
-        }
+        if (OnHandheld()) return 0;
         printf("\nUnable to open audio: %s; playing without sound\n", SDL_GetError());
     }
     LoadSheets();
