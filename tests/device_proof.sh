@@ -186,6 +186,9 @@ boot() { # args name
     boot_started=$SECONDS
     run=""
     menus=0
+    runs=0
+    saves=0
+    exits=0
     booted=0
     done_seen=0
     while IFS= read -r -t 300 line <&4; do
@@ -199,6 +202,7 @@ boot() { # args name
             ;;
         "@@RUN "*)
             run=${line#@@RUN }
+            runs=$((runs + 1))
             menus=0
             failed_before=$failed
             last_words=""
@@ -213,11 +217,13 @@ boot() { # args name
             check "$run: the menu runs in /usr/gp2x" test "${line#@@MENU }" = /usr/gp2x
             ;;
         "@@EXIT "*)
+            exits=$((exits + 1))
             check "$run: the menu stub was reached (${line#@@EXIT }, $((SECONDS - run_started)) s)" \
                 test "$menus" -ge 1
             ;;
         "@@SAVE "*)
             rest=${line#@@SAVE }
+            saves=$((saves + 1))
             on_save "${rest%% *}" "${rest#* }"
             [ "$failed" -eq "$failed_before" ] || echo "device proof: $run: the game's last words:$last_words"
             ;;
@@ -231,6 +237,9 @@ boot() { # args name
     done
     check "boot $2: the guest booted" test "$booted" -eq 1
     check "boot $2: the guest ran every script to the end" test "$done_seen" -eq 1
+    # A report line lost or run into another would drop its checks unseen.
+    check "boot $2: each of the $runs runs reported its end and its save.dat" \
+        test "$exits" -eq "$runs" -a "$saves" -eq "$runs"
     echo quit >&5
     for _ in $(seq 600); do kill -0 "$QPID" 2>/dev/null || break; sleep 0.05; done
     kill "$QPID" 2>/dev/null || true
