@@ -160,7 +160,7 @@ handheld-test: handheld ## the handheld package proven under qemu-arm
 device-test: handheld deps ## the package played on an emulated ARM926 board (kernel of ours)
 	$(INSTALL_DEPS) $(DEVICE_PACKAGES)
 	$(CONFIGURE)
-	cmake --build $(BUILD) -j$(JOBS) --target snapshot
+	cmake --build $(BUILD) -j$(JOBS) --target snapshot savedump
 	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-handheld $(BUILD)
 
 # With the classic SDL 1.2, each tick beside the handheld's budget.

@@ -28,11 +28,14 @@ DIST=$(realpath "${1:-dist/tombslide-handheld}")
 BUILD=$(realpath "${2:-build}")
 CACHE=${TOMBSLIDE_CACHE:-/var/cache/tombslide}
 SNAPSHOT=$BUILD/tools/snapshot/snapshot
+SAVEDUMP=$BUILD/tools/savedump/savedump
 started=$SECONDS
 for tool in qemu-system-arm arm-linux-gnueabi-gcc mkfs.vfat mcopy cpio convert cc od flock; do
     command -v "$tool" >/dev/null || { echo "device proof: $tool is missing"; exit 1; }
 done
-[ -x "$SNAPSHOT" ] || { echo "device proof: no $SNAPSHOT"; exit 1; }
+for tool in "$SNAPSHOT" "$SAVEDUMP"; do
+    [ -x "$tool" ] || { echo "device proof: no $tool"; exit 1; }
+done
 [ -x "$DIST/tombslide" ] || { echo "device proof: no package in $DIST"; exit 1; }
 
 WORK=$(mktemp -d /tmp/tombslide-device-XXXXXX)
@@ -47,19 +50,8 @@ cleanup() {
 trap cleanup EXIT
 KEEP=$BUILD/device-proof # what a failed check leaves for a look
 rm -rf "$KEEP"
-passed=0
-failed=0
-check() { # name, then the command that must succeed
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "device proof: ok: $name"
-    else
-        failed=$((failed + 1))
-        echo "device proof: FAILED: $name"
-    fi
-}
+CHECKS_NAME="device proof" CHECKS_VERBOSE=1
+source "$SRC/tests/checks.sh"
 keep() { mkdir -p "$KEEP" && cp "$@" "$KEEP/"; }
 
 # --- The kernel (cached), the root file system and the card.
@@ -86,27 +78,15 @@ snap stage3 3
 # Stage 1 played again after its clear: the same board, cleared, best 7.
 snap replay 1 --best 7
 
-# --- save.dat as the game must leave it: the fresh board of the stage on
-# line LINE of the catalogue (index LINE - 1, no moves, score 0000000), then
-# stage 1 cleared with a best of 7 (CLEARED 1) or nothing cleared (0). Bytes
-# in decimal, one space apart.
-expected_save() {
-    local line=$1 cleared=$2 cells heads i code x y recs="" count=0 out
-    cells=$(sed -n "${line}p" "$SRC/game/stages.inc" | sed 's/}}.*//; s/[{}]//g; s/,/ /g')
-    read -r -a heads <<<"$cells"
-    for i in $(seq 0 35); do
-        code=${heads[$i]}
-        x=$((i % 6))
-        y=$((i / 6))
-        case "$code" in
-        51) recs+=" $x $y 2 1 0" count=$((count + 1)) ;;
-        31) recs+=" $x $y 1 3 1" count=$((count + 1)) ;;
-        11) recs+=" $x $y 1 2 2" count=$((count + 1)) ;;
-        21) recs+=" $x $y 3 1 3" count=$((count + 1)) ;;
-        1) recs+=" $x $y 2 1 4" count=$((count + 1)) ;;
-        esac
-    done
-    out="$((line - 1)) 0 $count 48 48 48 48 48 48 48$recs"
+# --- save.dat as the game must leave it: the fresh board of stage ROOM
+# (index ROOM - 1, no moves, score 0000000; its blocks as the game lays them
+# out, printed by tools/savedump), then stage 1 cleared with a best of 7
+# (CLEARED 1) or nothing cleared (0). Bytes in decimal, one space apart.
+expected_save() { # room cleared
+    local room=$1 cleared=$2 blocks out
+    blocks=$("$SAVEDUMP" --stage "$room") || return 1
+    out="$((room - 1)) 0 $(sed -n 's/^blocks //p' <<<"$blocks") 48 48 48 48 48 48 48"
+    out+=$(sed -n 's/^block / /p' <<<"$blocks" | tr -d '\n')
     if [ "$cleared" = 1 ]; then out+=" 1"; else out+=" 0"; fi
     for _ in $(seq 261); do out+=" 0"; done
     if [ "$cleared" = 1 ]; then out+=" 7"; else out+=" 99"; fi

@@ -76,28 +76,9 @@ grep -q "Unable" "$WORK/run.log" && fail "an error was reported"
 
 # save.dat, as the game's own reader (tools/savedump) reads it: stage 1's
 # fresh board, stage 0 cleared with best 7.
-expected_save() {
-    local cells heads i code x y
-    cells=$(sed -n 2p "$SRC/game/stages.inc" | sed 's/}}.*//; s/[{}]//g; s/,/ /g')
-    read -r -a heads <<<"$cells"
-    local count=0 recs=""
-    for i in $(seq 0 35); do
-        code=${heads[$i]}
-        x=$((i % 6)); y=$((i / 6))
-        case "$code" in
-        51) recs+="block $x $y 2 1 0 "; count=$((count + 1)) ;;
-        31) recs+="block $x $y 1 3 1 "; count=$((count + 1)) ;;
-        11) recs+="block $x $y 1 2 2 "; count=$((count + 1)) ;;
-        21) recs+="block $x $y 3 1 3 "; count=$((count + 1)) ;;
-        1) recs+="block $x $y 2 1 4 "; count=$((count + 1)) ;;
-        esac
-    done
-    echo "read board stage 1 moves 0 score 0 blocks $count ${recs}cleared 0 best 0:7 extension no "
-}
-read -r -a SAVEDUMP <<<"${TOMBSLIDE_SAVEDUMP:?the command that runs tools/savedump}"
-dump() { "${SAVEDUMP[@]}" "$1" | grep -v '^size ' | tr '\n' ' '; }
 [ -f save.dat ] || fail "no save.dat"
-[ "$(dump save.dat)" = "$(expected_save)" ] || fail "save.dat is not stage 1's fresh board with stage 0 cleared in 7: $(dump save.dat)"
+[ "$(save_line save.dat)" = "$(after_stage1)" ] ||
+    fail "save.dat is not stage 1's fresh board with stage 0 cleared in 7: $(save_line save.dat)"
 cp save.dat first.dat
 
 # --- Second run: the board comes back as it was left.

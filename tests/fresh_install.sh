@@ -71,7 +71,7 @@ launch
 drag 0 5 2 5 # stage 0's bottom triple two cells right
 tap 238 225  # quit
 finish
-bytes "$DATA/save.dat" | grep -q " 2 5 3 1 3 " || fail "save.dat lacks the dragged triple"
+savedump "$DATA/save.dat" | grep -qx "block 2 5 3 1 3" || fail "save.dat lacks the dragged triple"
 grep -q "playing without sound" "$WORK/run.log" || fail "no word on the missing sound device"
 grep -q "DrawScore" "$WORK/run.log" && fail "the trace went to the terminal"
 echo "fresh install passed in $((SECONDS - started)) s"

@@ -131,4 +131,17 @@ finish() {
     GPID=""
     [ "$status" -eq 0 ] || fail "the game ended with status $status"
 }
-bytes() { od -An -tu1 -v "$1" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
+# The game's own reader of save files (tools/savedump), through the command
+# TOMBSLIDE_SAVEDUMP names (the test runner sets it), else the build's.
+savedump() {
+    local cmd
+    read -r -a cmd <<<"${TOMBSLIDE_SAVEDUMP:-$SRC/build/tools/savedump/savedump}"
+    "${cmd[@]}" "$@"
+}
+# A save file as savedump reads it, on one line, its size left out.
+save_line() { savedump "$1" | grep -v '^size ' | tr '\n' ' '; }
+# That line for the save the plays leave: stage 2's fresh board (as the game
+# lays it out), stage 1 cleared with best 7.
+after_stage1() {
+    echo "read board stage 1 moves 0 score 0 $(savedump --stage 2 | tr '\n' ' ')cleared 0 best 0:7 extension no "
+}

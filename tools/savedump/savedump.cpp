@@ -13,10 +13,15 @@
 //   best none            index:count for every stage with a best count
 //   extension no         whether the extension record was there
 //
-// The board lines are printed only when the board was read. Plain C++ without
-// the C++ library, so that the handheld's build makes it too.
+// The board lines are printed only when the board was read. With --stage,
+// the blocks and block lines of a stage's fresh board, as the game lays it
+// out (ROOM as the player sees it, 1 to 263): what a save of it holds. Plain
+// C++ without the C++ library, so that the handheld's build makes it too.
 //   savedump FILE
+//   savedump --stage ROOM
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "tombslide.h"
 
@@ -45,11 +50,25 @@ void PrintTables() {
     printf(n ? "\n" : " none\n");
 }
 
+// Prints the fresh board of room (1-based), as InitStage lays it out.
+int PrintStage(const char *room) {
+    char *end = nullptr;
+    long n = strtol(room, &end, 10);
+    if (end == room || *end != '\0' || n < 1 || n > STAGE_COUNT) {
+        fprintf(stderr, "savedump: no room %s (1 to %d)\n", room, STAGE_COUNT);
+        return 2;
+    }
+    LayoutBlocks(_STAGE[n - 1].data);
+    PrintBoard();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 3 && strcmp(argv[1], "--stage") == 0) return PrintStage(argv[2]);
     if (argc != 2) {
-        fprintf(stderr, "usage: savedump FILE\n");
+        fprintf(stderr, "usage: savedump FILE | savedump --stage ROOM\n");
         return 2;
     }
     FILE *f = fopen(argv[1], "rb");
