@@ -220,7 +220,8 @@ int Init() {
     return 1;
 }
 
-// The handheld's launcher, which takes the program's place when it ends.
+// The exit routine: stops the frame timer and SDL, then hands the handheld
+// over to its launcher.
 void Quit() {
     StopFrameTimer();
     // SDL's timer thread ends first, while the libraries it drew through are

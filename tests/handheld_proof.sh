@@ -21,18 +21,8 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() { # name, then the command that must succeed
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "handheld proof FAILED: $name"
-    fi
-}
+CHECKS_NAME="handheld proof"
+source "$(dirname "$0")/checks.sh"
 
 # --- The file itself.
 for f in tombslide tombslide.gpe tombslide.png drag.wav README.txt licences/SOURCES \
