@@ -128,14 +128,15 @@ class Assist : public ::testing::Test {
         }
         Send(Mouse(SDL_MOUSEBUTTONUP, 0, 0));
     }
-    // One hint asked for and ticked to its end; returns the ticks it took.
+    // One hint asked for and ticked to its end, its search and its slide;
+    // returns the ticks it took.
     int Hint() {
         Press(A_BUTTON);
         int ticks = 0;
         do {
             Tick();
             ticks++;
-        } while (HintSliding() && ticks < 20);
+        } while ((HintSliding() || HintSearchUnderWay()) && ticks < 200);
         return ticks;
     }
 };
@@ -156,11 +157,12 @@ TEST_F(Assist, HintsAloneClearEveryStageInItsShortestNumberOfMoves) {
             while (GAME == GAME_PLAYING && (int)counts.size() <= shortest) {
                 HandleEvent(Joy(SDL_JOYBUTTONDOWN, A_BUTTON));
                 HandleEvent(Joy(SDL_JOYBUTTONUP, A_BUTTON));
-                for (int steps = 0; steps < 8 && GAME == GAME_PLAYING; steps++) {
+                // The search's slices, then the slide's cells.
+                for (int ticks = 0; ticks < 200 && GAME == GAME_PLAYING; ticks++) {
                     LockGame();
                     HintTick();
                     UnlockGame();
-                    if (!HintSliding()) break;
+                    if (!HintSliding() && !HintSearchUnderWay()) break;
                 }
                 counts.push_back(movePoint);
             }
