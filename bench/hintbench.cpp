@@ -69,7 +69,9 @@ int TickedSearch(int s) {
     }
     stages[s].ticks = ticks;
     const Stage &t = stages[s];
-    return HintSliding() && HintStatesSearched() == t.states && hintSlide.block == t.first.block &&
+    // A slide of one cell has ended on the tick it began, with its move.
+    Uint8 begun = HintSliding() || movePoint == 1;
+    return begun && HintStatesSearched() == t.states && hintSlide.block == t.first.block &&
            hintSlide.to == t.first.to;
 }
 

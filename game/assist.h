@@ -81,21 +81,23 @@ int HintStatesSearched();
 const int HINTS_QUEUED_MAX = 99;
 
 // Positions of the hint's search a tick of the frame timer goes through at
-// most. Measured on the handheld's build (make bench-arm), the tick that
-// searches the most costs about ... M instructions, well inside the budget.
-const int HINT_SLICE = 2048;
+// most. A position costs up to about 2,000 ARM instructions (make bench-arm):
+// the costliest tick of a hint, its drawing included, runs about 8 M, half
+// of what a tick may run on the handheld; the longest search takes 6 ticks.
+const int HINT_SLICE = 4096;
 
 // Asks for a hint: while playing, one more hint move is queued. The frame
 // timer begins it once no block is held or moving.
 void AskHint();
 // The frame timer's part, once per tick while playing, after the pending
-// step has been drawn: begins a queued hint's search or carries it on by
-// HINT_SLICE positions, or makes the next one-cell step of the hint's slide,
-// draws it and plays the step sound. The slide begins on the tick its search
-// ends. While a block is held the search waits; a search whose board changed
-// meanwhile (the player's drag) begins again from the board as it stands. The
-// slide counts one move when it ends, as a drag does at its touch-up; the
-// drag out counts itself in the board's rules.
+// step has been drawn, but not on a tick that draws the whole board: begins
+// a queued hint's search or carries it on by HINT_SLICE positions, or makes
+// the next one-cell step of the hint's slide, draws it and plays the step
+// sound. The slide begins on the tick its search ends. While a block is held
+// the search waits; a search whose board changed meanwhile (the player's
+// drag) begins again from the board as it stands. The slide counts one move
+// when it ends, as a drag does at its touch-up; the drag out counts itself in
+// the board's rules.
 void HintTick();
 // 1 while a hint's block is sliding.
 Uint8 HintSliding();

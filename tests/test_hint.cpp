@@ -136,7 +136,7 @@ class Assist : public ::testing::Test {
         do {
             Tick();
             ticks++;
-        } while ((HintSliding() || HintSearchUnderWay()) && ticks < 200);
+        } while ((HintsQueued() > 0 || HintSliding() || HintSearchUnderWay()) && ticks < 200);
         return ticks;
     }
 };
@@ -386,6 +386,7 @@ TEST_F(Assist, KeysAndButtonsActOnTheirOwnPressOnly) {
 TEST_F(Assist, NoHintWhenTheSearchRunsOutOfRoomOrThereIsNoWayOut) {
     currStage = 1; // its positions are the catalogue's most numerous
     Quietly(Start);
+    Tick(); // the stage's first tick draws it whole, and begins no hint
     hintStatesMax = 100;
     HintMove m;
     EXPECT_EQ(0, FindHint(&m));
