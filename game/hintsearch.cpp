@@ -160,14 +160,13 @@ void SearchFrom(uint64_t start) {
     Add(start, NO_PARENT);
 }
 
-// Tries every move of the state at the queue's head, then moves the head on.
-// Returns the index of a state found with a free way out, -1 when the table
-// filled up, or -2 when neither.
-int Expand() {
-    uint64_t s = stateOf[head];
+// Tries every move of state `from` of the queue. Returns the index of a
+// state found with a free way out, -1 when the table filled up, or -2 when
+// neither.
+int Expand(Uint32 from) {
+    uint64_t s = stateOf[from];
     uint64_t occ = Occupied(s);
     uint64_t t = s;
-    Uint32 from = (Uint32)head++;
     for (int i = 0; i < board.count; i++, t >>= 3) {
         int p = (int)(t & 7);
         const uint64_t *cell = board.cell[i];
@@ -291,7 +290,7 @@ int HintSearchStep(int positions, HintMove *move) {
         if (moves >= 0) return moves;
     }
     for (int n = 0; n < positions && head < found; n++) {
-        int end = Expand();
+        int end = Expand((Uint32)head++);
         if (end != -2) return Answer(end, move);
     }
     if (head < found) return -1;
