@@ -158,3 +158,11 @@ else
 fi
 read -r worst stage mean <<<"$arm_search"
 echo "A search takes at most $worst ticks (stage $stage), $mean on average."
+# The worst of every tick measured, in the package's build when there is one.
+if [ $# -eq 4 ]; then
+    all=("${package[@]}" "${hint_ticks%% *}") where="the package's build"
+else
+    all=("${ticks[@]}" "${arm_ticks%% *}") where="the ARM build"
+fi
+printf '%s\n' "${all[@]}" | sort -n | tail -1 | awk -v w="$where" -v b="$budget" '{
+    printf "Worst tick, hint or not, in %s: %.2f M instructions, %.1f %% of budget\n", w, $1 / 1e6, 100 * $1 / b }'
