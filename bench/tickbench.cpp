@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "headless.h"
 #include "marks.h"
 #include "tombslide.h"
 
@@ -35,12 +36,6 @@
 #endif
 
 namespace {
-
-// Runs before the static surface manager opens the display.
-__attribute__((constructor(101))) void UseDummyDrivers() {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-}
 
 void Tick() {
     DrawSet(FRAME_PERIOD, nullptr);

@@ -20,7 +20,8 @@ void RecordMove(Uint8 bl, Sint8 x, Sint8 y);
 // Takes back the last recorded move: the block goes back, the count down by
 // one, and the next tick draws the whole board. Only while playing with no
 // block held, no step waiting to be drawn and no hint sliding; it also drops
-// hints still waiting. 1 when a move was taken back.
+// hints still waiting and the search for the next one. 1 when a move was
+// taken back.
 Uint8 UndoMove();
 // Forgets every recorded move (a stage started, restarted or resumed).
 void ClearHistory();
@@ -50,8 +51,26 @@ extern int hintStatesMax;
 // the number of moves that solution takes, the drag out included (at least
 // 1), with the first in *move; or 0 when there is none: no way out, a board
 // the search cannot read, or more states than HINT_STATES. Reads BL and
-// mxPH only; neither prints nor calls the board's rules.
+// mxPH only; neither prints nor calls the board's rules. The whole search at
+// once: a search under way in slices is forgotten.
 int FindHint(HintMove *move);
+
+// The same search in slices, so that no single call takes long: the frame
+// timer carries it on a bounded number of positions a tick.
+// Begins a search from the board in BL. When the answer needs no search (a
+// free way out, a board on the kept path, a board the search cannot read) it
+// is returned at once, as FindHint returns it; otherwise -1, and the search
+// is under way.
+int HintSearchBegin(HintMove *move);
+// Carries the search under way on by at most `positions` more positions
+// (each one's moves all tried). -1 while it goes on; else its answer, as
+// FindHint's, for the board in BL: if the blocks are no longer those the
+// search began from, it begins again from the board as it stands first.
+int HintSearchStep(int positions, HintMove *move);
+// 1 while a search is under way.
+Uint8 HintSearchUnderWay();
+// Forgets the search under way, if any.
+void HintSearchAbandon();
 // States the last search that ran went through (for the benchmark).
 int HintStatesSearched();
 
@@ -61,20 +80,31 @@ int HintStatesSearched();
 // Hints asked for and not yet begun are kept up to this many.
 const int HINTS_QUEUED_MAX = 99;
 
+// Positions of the hint's search a tick of the frame timer goes through at
+// most. A position costs up to about 2,000 ARM instructions (make bench-arm):
+// the costliest tick of a hint, its drawing included, runs about 8 M, half
+// of what a tick may run on the handheld; the longest search takes 6 ticks.
+const int HINT_SLICE = 4096;
+
 // Asks for a hint: while playing, one more hint move is queued. The frame
 // timer begins it once no block is held or moving.
 void AskHint();
 // The frame timer's part, once per tick while playing, after the pending
-// step has been drawn: begins a queued hint, or makes the next one-cell step
-// of the hint's slide, draws it and plays the step sound. The slide counts
-// one move when it ends, as a drag does at its touch-up; the drag out counts
-// itself in the board's rules.
+// step has been drawn, but not on a tick that draws the whole board: begins
+// a queued hint's search or carries it on by HINT_SLICE positions, or makes
+// the next one-cell step of the hint's slide, draws it and plays the step
+// sound. The slide begins on the tick its search ends. While a block is held
+// the search waits; a search whose board changed meanwhile (the player's
+// drag) begins again from the board as it stands. The slide counts one move
+// when it ends, as a drag does at its touch-up; the drag out counts itself in
+// the board's rules.
 void HintTick();
 // 1 while a hint's block is sliding.
 Uint8 HintSliding();
 // Hints queued and not yet begun.
 int HintsQueued();
-// Forgets the hints queued and not yet begun; a slide under way goes on.
+// Forgets the hints queued and not yet begun, and a search under way; a
+// slide under way goes on.
 void DropQueuedHints();
 
 // The hint's own state, shared by hint.cpp (asking and beginning) and
@@ -87,10 +117,12 @@ struct HintSlide {
 };
 extern HintSlide hintSlide;
 extern Uint8 hintsQueued; // hints asked for and not yet begun
-// Begins the next queued hint from the board as it stands.
+// Begins the next queued hint from the board as it stands, or carries its
+// search on by one slice.
 void BeginHint();
 
-// Forgets the history, the queued hints and any slide (called by Start).
+// Forgets the history, the queued hints, any search and any slide (called by
+// Start).
 void ResetAssist();
 
 #endif

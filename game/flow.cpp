@@ -105,12 +105,15 @@ static void PauseTick() {
 
 static void Tick() {
     if (GAME == GAME_PLAYING) {
+        Uint8 whole = isFirst;
         if (isFirst) {
             DrawPan();
             isFirst = 0;
         }
         if (moved != 0) DrawStep();
-        HintTick();
+        // Drawing the whole board takes most of what a tick may cost on the
+        // handheld: the hint, its search above all, waits for the next one.
+        if (!whole) HintTick();
     } else if (GAME == GAME_CLEARPAUSE) {
         PauseTick();
     }

@@ -8,11 +8,20 @@
 Uint8 hintsQueued = 0;
 HintSlide hintSlide = {};
 
-// Begins the next queued hint from the board as it stands.
+// Begins the next queued hint from the board as it stands, or carries its
+// search on; the slide begins on the tick the search has its answer.
 void BeginHint() {
-    hintsQueued--;
     HintMove m;
-    if (FindHint(&m) == 0) {
+    int moves;
+    if (HintSearchUnderWay()) {
+        moves = HintSearchStep(HINT_SLICE, &m);
+    } else {
+        hintsQueued--;
+        moves = HintSearchBegin(&m);
+        if (moves < 0) moves = HintSearchStep(HINT_SLICE, &m);
+    }
+    if (moves < 0) return; // the search goes on next tick
+    if (moves == 0) {
         // No way out found: no hint now, and none of those still queued.
         hintsQueued = 0;
         return;
@@ -38,10 +47,12 @@ int HintsQueued() {
 
 void DropQueuedHints() {
     hintsQueued = 0;
+    HintSearchAbandon();
 }
 
 void ResetAssist() {
     ClearHistory();
     hintsQueued = 0;
+    HintSearchAbandon();
     hintSlide.active = 0;
 }

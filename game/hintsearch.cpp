@@ -9,6 +9,12 @@
 // state each was reached from, and an open-addressing hash of indices into
 // it. The last shortest path found is kept, so that asking again from any
 // board on it (the next hint, after the last one was played) needs no search.
+//
+// The search can run in slices: the queue's head is all it needs to go on,
+// so it stops after a given number of positions and resumes from there on the
+// next call, in the same tables. The blocks it started from are kept beside
+// it, and a slice that finds the board changed begins again from the board as
+// it stands: an answer is only ever given for the board in BL.
 #include <cstring>
 
 #include "assist.h"
@@ -42,6 +48,14 @@ Uint32 parentOf[HINT_STATES];
 Uint32 slotOf[SLOTS]; // index in stateOf plus one; 0 is a free slot
 int found;            // states in stateOf
 int searched;         // states the last search went through
+
+// The search under way: the next state of the queue to expand, its start,
+// and the blocks it was read from.
+Uint8 underWay;
+int head;
+uint64_t startState;
+_bl startBL[MAX_BLOCKS];
+Uint8 startCount;
 
 // The last shortest path: its states from its start to the first one with a
 // free way out, on the board it was found for.
@@ -137,42 +151,46 @@ int Add(uint64_t s, Uint32 parent) {
     return 1;
 }
 
-// The breadth-first search from start, which has no way out. Returns the
-// index of the first state found with a free way out, or -1 (none, or the
-// table filled up).
-int Search(uint64_t start) {
+// Begins the breadth-first search from start, which has no way out.
+void SearchFrom(uint64_t start) {
     memset(slotOf, 0, sizeof slotOf);
     found = 0;
+    head = 0;
+    startState = start;
     Add(start, NO_PARENT);
-    for (int head = 0; head < found; head++) {
-        uint64_t s = stateOf[head];
-        uint64_t occ = Occupied(s);
-        uint64_t t = s;
-        for (int i = 0; i < board.count; i++, t >>= 3) {
-            int p = (int)(t & 7);
-            const uint64_t *cell = board.cell[i];
-            int len = board.len[i];
-            // Most blocks of a crowded board cannot move at all.
-            if ((p == 0 || (occ & cell[p - 1])) && (p == board.last[i] || (occ & cell[p + len])))
-                continue;
-            uint64_t rest = s & ~board.field[i];
-            uint64_t others = occ & ~board.cover[i][p];
-            // Every stop on the way left (up), then right (down).
-            for (int q = p - 1; q >= 0 && !(occ & cell[q]); q--) {
-                uint64_t n = rest | board.at[i][q];
-                int added = Add(n, (Uint32)head);
-                if (added < 0) return -1;
-                if (added && WayOut(n, others | board.cover[i][q])) return found - 1;
-            }
-            for (int q = p + 1; q <= board.last[i] && !(occ & cell[q + len - 1]); q++) {
-                uint64_t n = rest | board.at[i][q];
-                int added = Add(n, (Uint32)head);
-                if (added < 0) return -1;
-                if (added && WayOut(n, others | board.cover[i][q])) return found - 1;
-            }
+}
+
+// Tries every move of state `from` of the queue. Returns the index of a
+// state found with a free way out, -1 when the table filled up, or -2 when
+// neither.
+int Expand(Uint32 from) {
+    uint64_t s = stateOf[from];
+    uint64_t occ = Occupied(s);
+    uint64_t t = s;
+    for (int i = 0; i < board.count; i++, t >>= 3) {
+        int p = (int)(t & 7);
+        const uint64_t *cell = board.cell[i];
+        int len = board.len[i];
+        // Most blocks of a crowded board cannot move at all.
+        if ((p == 0 || (occ & cell[p - 1])) && (p == board.last[i] || (occ & cell[p + len])))
+            continue;
+        uint64_t rest = s & ~board.field[i];
+        uint64_t others = occ & ~board.cover[i][p];
+        // Every stop on the way left (up), then right (down).
+        for (int q = p - 1; q >= 0 && !(occ & cell[q]); q--) {
+            uint64_t n = rest | board.at[i][q];
+            int added = Add(n, from);
+            if (added < 0) return -1;
+            if (added && WayOut(n, others | board.cover[i][q])) return found - 1;
+        }
+        for (int q = p + 1; q <= board.last[i] && !(occ & cell[q + len - 1]); q++) {
+            uint64_t n = rest | board.at[i][q];
+            int added = Add(n, from);
+            if (added < 0) return -1;
+            if (added && WayOut(n, others | board.cover[i][q])) return found - 1;
         }
     }
-    return -1;
+    return -2;
 }
 
 // Keeps the path from the search's start to state end.
@@ -217,9 +235,33 @@ HintMove MoveAt(int k) {
     return m;
 }
 
+// 1 when BL holds the blocks the search under way started from.
+int SameBlocks() {
+    if (mxPH != startCount) return 0;
+    for (int i = 0; i < startCount; i++) {
+        const _bl &a = BL[i], &b = startBL[i];
+        if (a.x != b.x || a.y != b.y || a.w != b.w || a.h != b.h || a.type != b.type) return 0;
+    }
+    return 1;
+}
+
+// The answer for the search's start once the search has ended: end is the
+// state found with a free way out, or negative for none.
+int Answer(int end, HintMove *move) {
+    underWay = 0;
+    searched = found;
+    if (end < 0) return 0;
+    KeepPath(end);
+    int k = OnPath(startState);
+    if (k < 0) return 0;
+    *move = MoveAt(k);
+    return pathStates - k;
+}
+
 } // namespace
 
-int FindHint(HintMove *move) {
+int HintSearchBegin(HintMove *move) {
+    underWay = 0;
     searched = 0;
     uint64_t s;
     if (!ReadBoard(&s)) return 0;
@@ -229,16 +271,45 @@ int FindHint(HintMove *move) {
         return 1;
     }
     int k = OnPath(s);
-    if (k < 0) {
-        int end = Search(s);
-        searched = found;
-        if (end < 0) return 0;
-        KeepPath(end);
-        k = OnPath(s);
-        if (k < 0) return 0;
+    if (k >= 0) {
+        *move = MoveAt(k);
+        return pathStates - k;
     }
-    *move = MoveAt(k);
-    return pathStates - k;
+    startCount = mxPH;
+    memcpy(startBL, BL, mxPH * sizeof BL[0]);
+    SearchFrom(s);
+    underWay = 1;
+    return -1;
+}
+
+int HintSearchStep(int positions, HintMove *move) {
+    if (!underWay) return 0;
+    if (!SameBlocks()) {
+        // The board changed under the search: its answer would be stale.
+        int moves = HintSearchBegin(move);
+        if (moves >= 0) return moves;
+    }
+    for (int n = 0; n < positions && head < found; n++) {
+        int end = Expand((Uint32)head++);
+        if (end != -2) return Answer(end, move);
+    }
+    if (head < found) return -1;
+    return Answer(-1, move); // every position reached, none with a way out
+}
+
+Uint8 HintSearchUnderWay() {
+    return underWay;
+}
+
+void HintSearchAbandon() {
+    underWay = 0;
+}
+
+int FindHint(HintMove *move) {
+    int moves = HintSearchBegin(move);
+    while (moves < 0)
+        moves = HintSearchStep(HINT_STATES, move);
+    return moves;
 }
 
 int HintStatesSearched() {

@@ -54,7 +54,9 @@ void HintTick() {
     // be released.
     if (GAME != GAME_PLAYING || done) return;
     if (!hintSlide.active) {
-        if (hintsQueued == 0 || checked || moved != 0) return;
+        // A block held or a step to draw: the next hint, or the search for
+        // it, waits (a search under way starts again if the board changed).
+        if ((hintsQueued == 0 && !HintSearchUnderWay()) || checked || moved != 0) return;
         BeginHint();
         if (!hintSlide.active) return;
     }

@@ -128,14 +128,15 @@ class Assist : public ::testing::Test {
         }
         Send(Mouse(SDL_MOUSEBUTTONUP, 0, 0));
     }
-    // One hint asked for and ticked to its end; returns the ticks it took.
+    // One hint asked for and ticked to its end, its search and its slide;
+    // returns the ticks it took.
     int Hint() {
         Press(A_BUTTON);
         int ticks = 0;
         do {
             Tick();
             ticks++;
-        } while (HintSliding() && ticks < 20);
+        } while ((HintsQueued() > 0 || HintSliding() || HintSearchUnderWay()) && ticks < 200);
         return ticks;
     }
 };
@@ -156,11 +157,12 @@ TEST_F(Assist, HintsAloneClearEveryStageInItsShortestNumberOfMoves) {
             while (GAME == GAME_PLAYING && (int)counts.size() <= shortest) {
                 HandleEvent(Joy(SDL_JOYBUTTONDOWN, A_BUTTON));
                 HandleEvent(Joy(SDL_JOYBUTTONUP, A_BUTTON));
-                for (int steps = 0; steps < 8 && GAME == GAME_PLAYING; steps++) {
+                // The search's slices, then the slide's cells.
+                for (int ticks = 0; ticks < 200 && GAME == GAME_PLAYING; ticks++) {
                     LockGame();
                     HintTick();
                     UnlockGame();
-                    if (!HintSliding()) break;
+                    if (!HintSliding() && !HintSearchUnderWay()) break;
                 }
                 counts.push_back(movePoint);
             }
@@ -337,6 +339,91 @@ TEST_F(Assist, AHintWaitsForTheHeldBlockAndKeepsTheBoardWhileItSlides) {
     EXPECT_EQ(m.to, typeBL(m.block) == 0 ? BL[m.block].x : BL[m.block].y);
 }
 
+// A search of several ticks: it gives the whole search's move after the same
+// states; a board changed under it (the player makes the very move it would
+// hint) gets a move for the board as it stands, never the stale one; undo and
+// a restart drop it, and no block moves after.
+TEST_F(Assist, ASearchAcrossTicksAnswersTheBoardAsItStands) {
+    const int longSearch = 196; // one of the catalogue's longest searches
+    // Another stage's search, so that no kept path answers from this board.
+    auto forgetPath = [] {
+        LayoutBlocks(_STAGE[0].data);
+        HintMove other;
+        FindHint(&other);
+    };
+    auto restart = [&] {
+        currStage = longSearch;
+        Quietly(Start);
+        Tick();
+    };
+    auto tickUntilSlideOrEnd = [&] {
+        int ticks = 0;
+        while ((HintsQueued() > 0 || HintSearchUnderWay()) && !HintSliding() && ticks < 100) {
+            Tick();
+            ticks++;
+        }
+        return ticks;
+    };
+    restart();
+    Snapshot start = Now();
+    Press(A_BUTTON);
+    ASSERT_GT(tickUntilSlideOrEnd(), 2);
+    HintMove sliced = {hintSlide.block, hintSlide.to};
+    int states = HintStatesSearched();
+    forgetPath();
+    restart();
+    HintMove whole;
+    ASSERT_GT(FindHint(&whole), 1);
+    EXPECT_EQ(states, HintStatesSearched());
+    EXPECT_EQ(whole.block, sliced.block);
+    EXPECT_EQ(whole.to, sliced.to);
+
+    forgetPath();
+    restart();
+    Press(A_BUTTON);
+    Tick();
+    ASSERT_TRUE(HintSearchUnderWay());
+    const _bl &b = BL[whole.block];
+    int fx = b.x, fy = b.y;
+    if (typeBL(whole.block) == 0)
+        Drag(fx, fy, whole.to, fy);
+    else
+        Drag(fx, fy, fx, whole.to);
+    ASSERT_EQ(1, movePoint);
+    ASSERT_EQ(whole.to, typeBL(whole.block) == 0 ? b.x : b.y);
+    int shortest = SolveLayout(Layout().data());
+    EXPECT_TRUE(HintSearchUnderWay()); // it waited while the block was held
+    tickUntilSlideOrEnd();
+    while (HintSliding())
+        Tick();
+    EXPECT_EQ(2, movePoint);
+    EXPECT_EQ(shortest - 1, SolveLayout(Layout().data()));
+
+    // Back to the start, then a search under way dropped by undo's press
+    // (nothing left to take back) and by a restart.
+    for (int i = 0; i < 2; i++) {
+        Press(B_BUTTON);
+        Tick();
+    }
+    ASSERT_EQ(start, Now());
+    void (*drops[])() = {[] {
+                             HandleEvent(Joy(SDL_JOYBUTTONDOWN, B_BUTTON));
+                             HandleEvent(Joy(SDL_JOYBUTTONUP, B_BUTTON));
+                         },
+                         Start};
+    for (auto drop : drops) {
+        Press(A_BUTTON);
+        Tick();
+        ASSERT_TRUE(HintSearchUnderWay());
+        Quietly(drop);
+        for (int i = 0; i < 10; i++)
+            Tick();
+        EXPECT_FALSE(HintSearchUnderWay());
+        EXPECT_FALSE(HintSliding());
+        EXPECT_EQ(start, Now());
+    }
+}
+
 // The keys and buttons: U, Ctrl+Z and B undo, H and A hint, each on its own
 // press only; Z alone does nothing.
 TEST_F(Assist, KeysAndButtonsActOnTheirOwnPressOnly) {
@@ -384,6 +471,7 @@ TEST_F(Assist, KeysAndButtonsActOnTheirOwnPressOnly) {
 TEST_F(Assist, NoHintWhenTheSearchRunsOutOfRoomOrThereIsNoWayOut) {
     currStage = 1; // its positions are the catalogue's most numerous
     Quietly(Start);
+    Tick(); // the stage's first tick draws it whole, and begins no hint
     hintStatesMax = 100;
     HintMove m;
     EXPECT_EQ(0, FindHint(&m));
