@@ -17,8 +17,8 @@ ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebs
 DEB_PACKAGES := build-essential debhelper lintian libsdl-image1.2-dev libsdl-mixer1.2-dev \
                 cmake pkg-config
 HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip2 g++ \
-                     file bsdutils
-DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools \
+                     file bsdutils zip
+DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools unzip \
                    imagemagick xz-utils util-linux crossbuild-essential-armel
 INSTALL_DEPS := @bash setup/install-deps.sh
 CONFIGURE  := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
