@@ -161,7 +161,7 @@ device-test: handheld deps ## the package played on an emulated ARM926 board (ke
 	$(INSTALL_DEPS) $(DEVICE_PACKAGES)
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j$(JOBS) --target snapshot savedump
-	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-handheld $(BUILD)
+	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-caanoo.zip $(BUILD)
 
 # With the classic SDL 1.2, each tick beside the handheld's budget.
 bench: build ## instruction counts of single ticks under callgrind; not a test
