@@ -197,11 +197,9 @@ int Init() {
     // anything is loaded or written (the surface manager has said why).
     if (cLCD.scr[0] == nullptr) return 0;
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
-        // The handheld always has its sound device: without one it does not
-        // start, and says nothing (its launcher hands back to the menu). A
-        // desktop without a sound device plays silent; steps then play the
-        // null chunk, which the mixer refuses.
-        if (OnHandheld()) return 0;
+        // Without a sound device (none, or one another program holds: the
+        // handheld's allows one open at a time) the game plays silent;
+        // steps then play the null chunk, which the mixer refuses.
         printf("\nUnable to open audio: %s; playing without sound\n", SDL_GetError());
     }
     LoadSheets();

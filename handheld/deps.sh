@@ -77,7 +77,8 @@ done
 
 # --- The cache key: what is built, from which sources, by which recipe.
 ARM926=$(sed -n 's/^set(ARM926_FLAGS \(.*\))$/\1/p' "$HERE/../cmake/arm926.cmake")
-KEY=$( (ls "$OUT/dl"; echo "$ARM926"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in" "$HERE"/sdl/*.patch "$HERE"/touch/touch.[ch]) |
+KEY=$( (ls "$OUT/dl"; echo "$ARM926"; cat "$HERE/deps.sh" "$HERE/musl-gcc-link.in" "$HERE"/sdl/*.patch "$HERE"/touch/touch.[ch] \
+    "$HERE"/screen/screen.[ch]) |
     sha256sum | cut -c1-16)
 PREFIX="$OUT/deps-$KEY"
 if [ -f "$PREFIX/.done" ]; then
@@ -131,9 +132,11 @@ log "SDL 1.2"
 # runs without a device. Nothing needs X11 or a dynamic loader.
 cd "$(unpack libsdl1.2)"
 keep_licence SDL COPYING
-# Our touch panel input in the framebuffer driver (handheld/touch, handheld/sdl).
-for p in "$HERE"/sdl/*.patch; do quietly patch -p1 -i "$p"; done
-cp "$HERE/touch/touch.c" "$HERE/touch/touch.h" src/video/fbcon/
+# Our touch panel input, and the screen and console as the handheld has them,
+# in the framebuffer driver (handheld/touch, handheld/screen, handheld/sdl).
+for p in fbcon-touch fbcon-screen; do quietly patch -p1 -i "$HERE/sdl/$p.patch"; done
+cp "$HERE/touch/touch.c" "$HERE/touch/touch.h" "$HERE/screen/screen.c" "$HERE/screen/screen.h" \
+    src/video/fbcon/
 configure --disable-loadso --disable-sdl-dlopen --disable-rpath --disable-video-x11 --disable-video-dga \
     --disable-video-directfb --disable-video-svga --disable-video-ggi --disable-video-aalib \
     --disable-video-caca --disable-video-opengl --disable-video-ps3 --disable-video-ps2gs \
@@ -161,13 +164,16 @@ mkdir -p "$PREFIX/licences/musl"
 dpkg-deb --fsys-tarfile "$(ls "$OUT"/dl/musl_*_armel.deb | tail -n1)" |
     tar -xO ./usr/share/doc/musl/copyright >"$PREFIX/licences/musl/copyright"
 {
-    echo "Debian 12 (bookworm) packages built into the program, from deb.debian.org:"
+    echo "Debian 12 (bookworm) packages built into the program, from Debian's archive."
+    echo "Their sources, with a deb-src line for bookworm in apt's sources:"
     for dsc in "$OUT"/dl/*.dsc; do
-        printf '  source %s %s\n' "$(sed -n 's/^Source: //p' "$dsc")" "$(sed -n 's/^Version: //p' "$dsc")"
+        printf '  apt-get source %s=%s\n' "$(sed -n 's/^Source: //p' "$dsc")" "$(sed -n 's/^Version: //p' "$dsc")"
     done
+    echo "musl, the C library, from its armel binary packages (source package musl):"
     for deb in "$OUT"/dl/musl*_armel.deb; do
-        printf '  armel binary %s %s (source musl)\n' "$(dpkg-deb -f "$deb" Package)" "$(dpkg-deb -f "$deb" Version)"
+        printf '  apt-get download %s:armel=%s\n' "$(dpkg-deb -f "$deb" Package)" "$(dpkg-deb -f "$deb" Version)"
     done
+    printf '  apt-get source musl=%s\n' "$(dpkg-deb -f "$(ls "$OUT"/dl/musl_*_armel.deb | tail -n1)" Version)"
 } >"$PREFIX/licences/SOURCES"
 
 rm -rf "$OUT/src"

@@ -57,8 +57,7 @@ launch() { # the game's stand-in, then what the menu stub must have recorded
 check "a game that ended well is not followed by the menu" launch "exit 0" ""
 check "a crashed game is followed by the menu" launch 'kill -SEGV $$' "menu in $WORK/gp2x"
 # The real game under qemu-arm, failing to start: no video driver it can use.
-# (Not the sound: without /usr/gp2x/gp2xmenu here, the game takes this machine
-# for a desktop, where it plays on silently; the device proof covers that.)
+# (Not the sound: without a sound device the game plays on silently.)
 check "a game that cannot start is followed by the menu" launch \
     "SDL_VIDEODRIVER=nosuch SDL_AUDIODRIVER=dummy timeout -s KILL 120 qemu-arm -cpu arm926 '$BIN'
 s=\$?; echo \$s >'$WORK/status'; exit \$s" "menu in $WORK/gp2x"

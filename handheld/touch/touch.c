@@ -61,7 +61,8 @@ int touch_load_cal(struct touch_cal *cal, const char *path) {
     if (f == NULL) return 0;
     n = fread(text, 1, sizeof text, f);
     fclose(f);
-    if (n == sizeof text) return 0; /* far longer than nine numbers */
+    if (n == sizeof text) return 0;              /* far longer than nine numbers */
+    if (memchr(text, '\0', n) != NULL) return 0; /* not text: what follows would go unread */
     text[n] = '\0';
     return touch_parse_cal(cal, text);
 }
@@ -187,7 +188,7 @@ int touch_idle(struct touch *t, unsigned ms, struct touch_point out[1]) {
     /* A pen that stops sends nothing more (the kernel drops repeated values),
      * and the median would stay a sample behind: the window starts again
      * from where the pen rests. */
-    if (t->state == STATE_DOWN && !t->settled && elapsed(ms, t->since, TOUCH_CONFIRM_MS)) {
+    if (t->state == STATE_DOWN && !t->settled && elapsed(ms, t->since, TOUCH_REST_MS)) {
         t->settled = 1;
         t->count = 0;
         sample(t, &x, &y);
@@ -198,6 +199,21 @@ int touch_idle(struct touch *t, unsigned ms, struct touch_point out[1]) {
         return emit(out, TOUCH_RELEASE, t->x, t->y);
     }
     return 0;
+}
+
+/* The second sample of a touch confirms the first: the press lands at their
+ * mean, or, when they lie apart, where the second one is. */
+static void confirm(struct touch *t) {
+    int x, y, first_x = t->x, first_y = t->y;
+    sample(t, &t->x, &t->y);
+    touch_cal_apply(&t->cal, t->raw_x, t->raw_y, &x, &y);
+    if (abs(x - first_x) > TOUCH_SETTLE_PX || abs(y - first_y) > TOUCH_SETTLE_PX) {
+        t->wx[0] = t->raw_x;
+        t->wy[0] = t->raw_y;
+        t->count = 1;
+        t->x = x;
+        t->y = y;
+    }
 }
 
 /* One complete report: the pen is on the panel or not. */
@@ -218,7 +234,7 @@ static int report(struct touch *t, unsigned ms, struct touch_point *out) {
             t->state = STATE_UP;
             return 0;
         }
-        sample(t, &t->x, &t->y);
+        confirm(t);
         t->state = STATE_DOWN;
         t->since = ms;
         t->settled = 0;
@@ -270,56 +286,77 @@ static int has_bit(const unsigned long *bits, int bit) {
     return (bits[bit / BITS_LONG] >> (bit % BITS_LONG)) & 1;
 }
 
+int touch_panel_kind(const unsigned long *ev, const unsigned long *abs, const unsigned long *key,
+                     int pressure_min, int pressure_max) {
+    int kind = 0, code;
+    if (!has_bit(ev, EV_ABS) || !has_bit(abs, ABS_X) || !has_bit(abs, ABS_Y)) return 0;
+    if (has_bit(ev, EV_KEY)) {
+        /* A pad's buttons: its stick is no panel, and SDL's joystick code
+         * reads it. */
+        for (code = BTN_JOYSTICK; code < BTN_DIGI; code++)
+            if (has_bit(key, code)) return 0;
+        if (has_bit(key, BTN_TOUCH)) kind |= TOUCH_KEY;
+    }
+    if (has_bit(abs, ABS_PRESSURE) && pressure_max > pressure_min) kind |= TOUCH_PRESSURE;
+    return kind;
+}
+
+int touch_candidate(int i, const char *tsdevice, const char *mousedev, char *path, int size) {
+    const char *named[2];
+    int n = 0, k;
+    if (tsdevice != NULL && *tsdevice != '\0') named[n++] = tsdevice;
+    if (mousedev != NULL && *mousedev != '\0') named[n++] = mousedev;
+    if (i < n) return snprintf(path, size, "%s", named[i]) < size;
+    /* The scan, unless SDL_MOUSEDEV names the device to use. */
+    k = i - n;
+    if ((mousedev != NULL && *mousedev != '\0') || k >= 32) return 0;
+    snprintf(path, size, "/dev/input/event%d", k);
+    return 1;
+}
+
 /* Opens path and keeps it when it is an absolute touch panel. */
 static int open_panel(struct touch *t, const char *path, int width, int height) {
     unsigned long ev[NLONGS(EV_CNT)], absbits[NLONGS(ABS_CNT)], key[NLONGS(KEY_CNT)];
     struct input_absinfo ax, ay, ap;
     struct touch_cal cal;
     const char *calfile;
-    int has_key, has_pressure;
+    int kind;
     int fd = open(path, O_RDONLY | O_NONBLOCK);
     if (fd < 0) return -1;
     memset(ev, 0, sizeof ev);
     memset(absbits, 0, sizeof absbits);
     memset(key, 0, sizeof key);
     memset(&ap, 0, sizeof ap);
-    if (ioctl(fd, EVIOCGBIT(0, sizeof ev), ev) < 0 || !has_bit(ev, EV_ABS) ||
-        ioctl(fd, EVIOCGBIT(EV_ABS, sizeof absbits), absbits) < 0 || !has_bit(absbits, ABS_X) ||
-        !has_bit(absbits, ABS_Y) || ioctl(fd, EVIOCGABS(ABS_X), &ax) < 0 ||
-        ioctl(fd, EVIOCGABS(ABS_Y), &ay) < 0) {
-        close(fd);
-        return -1;
-    }
-    has_key = has_bit(ev, EV_KEY) && ioctl(fd, EVIOCGBIT(EV_KEY, sizeof key), key) >= 0 &&
-              has_bit(key, BTN_TOUCH);
-    has_pressure = has_bit(absbits, ABS_PRESSURE) && ioctl(fd, EVIOCGABS(ABS_PRESSURE), &ap) >= 0 &&
-                   ap.maximum > ap.minimum;
-    if (!has_key && !has_pressure) { /* a joystick or a tablet's stick, not a panel */
+    if (ioctl(fd, EVIOCGBIT(0, sizeof ev), ev) < 0 ||
+        ioctl(fd, EVIOCGBIT(EV_ABS, sizeof absbits), absbits) < 0 ||
+        (has_bit(ev, EV_KEY) && ioctl(fd, EVIOCGBIT(EV_KEY, sizeof key), key) < 0) ||
+        (has_bit(absbits, ABS_PRESSURE) && ioctl(fd, EVIOCGABS(ABS_PRESSURE), &ap) < 0))
+        memset(ev, 0, sizeof ev);
+    kind = touch_panel_kind(ev, absbits, key, ap.minimum, ap.maximum);
+    if (kind == 0 || ioctl(fd, EVIOCGABS(ABS_X), &ax) < 0 || ioctl(fd, EVIOCGABS(ABS_Y), &ay) < 0) {
         close(fd);
         return -1;
     }
     touch_cal_linear(&cal, ax.minimum, ax.maximum, ay.minimum, ay.maximum, width, height);
     calfile = getenv("TSLIB_CALIBFILE");
     touch_load_cal(&cal, calfile != NULL && *calfile != '\0' ? calfile : "/etc/pointercal");
-    touch_init(t, &cal, has_key, has_pressure, ap.minimum, ap.maximum);
+    touch_init(t, &cal, kind & TOUCH_KEY, (kind & TOUCH_PRESSURE) != 0, ap.minimum, ap.maximum);
     t->raw_x = ax.value;
     t->raw_y = ay.value;
     t->pressure = ap.value;
-    if (has_key && ioctl(fd, EVIOCGKEY(sizeof key), key) >= 0) t->key = has_bit(key, BTN_TOUCH);
+    if ((kind & TOUCH_KEY) && ioctl(fd, EVIOCGKEY(sizeof key), key) >= 0)
+        t->key = has_bit(key, BTN_TOUCH);
     t->fd = fd;
     return fd;
 }
 
 int touch_open(struct touch *t, int width, int height) {
-    const char *dev = getenv("SDL_MOUSEDEV");
-    char path[32];
+    const char *tsdevice = getenv("TSLIB_TSDEVICE"), *mousedev = getenv("SDL_MOUSEDEV");
+    char path[256];
     int i;
     t->fd = -1;
-    if (dev != NULL && *dev != '\0') return open_panel(t, dev, width, height);
-    for (i = 0; i < 32; i++) {
-        snprintf(path, sizeof path, "/dev/input/event%d", i);
+    for (i = 0; touch_candidate(i, tsdevice, mousedev, path, sizeof path); i++)
         if (open_panel(t, path, width, height) >= 0) return t->fd;
-    }
     return -1;
 }
 

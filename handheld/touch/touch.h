@@ -35,10 +35,17 @@ struct touch_cal {
 /* A press must hold this long (or give a second sample) to count, and a lift
  * this long to release; pressure below the threshold counts as lifted. Changes
  * of up to TOUCH_DEAD_BAND pixels on both axes are not reported as motion. A
- * pen that sends no sample for TOUCH_CONFIRM_MS rests where its last one was. */
-#define TOUCH_CONFIRM_MS 20
+ * pen that sends no sample for TOUCH_REST_MS rests where its last one was.
+ * Panels sample every 10 to 20 ms: a lone sample's lift comes before its
+ * confirmation, and a pen that moves on sends its next sample before it is
+ * taken to rest. A touch's first two samples more than TOUCH_SETTLE_PX apart
+ * put the press where the second one is: the first was taken while the
+ * pressure built up (or averaged by the driver with the last touch). */
+#define TOUCH_CONFIRM_MS 30
+#define TOUCH_REST_MS 50
 #define TOUCH_RELEASE_MS 50
 #define TOUCH_DEAD_BAND 1
+#define TOUCH_SETTLE_PX 2
 
 struct touch {
     struct touch_cal cal;
@@ -61,7 +68,9 @@ struct touch {
 /* Calibration. touch_parse_cal takes a pointercal file's text: seven integers,
  * or nine with the screen size it was made on; returns 1 and fills the
  * calibration's coefficients, or 0 (the calibration is left as it was) for
- * any other count, a zero divisor or anything that is not an integer. */
+ * any other count, a zero divisor or anything that is not an integer.
+ * touch_load_cal reads such a file; one that cannot be read, is longer than
+ * nine numbers can be or holds a NUL byte is refused the same way. */
 void touch_cal_linear(struct touch_cal *cal, int xmin, int xmax, int ymin, int ymax, int width,
                       int height);
 int touch_parse_cal(struct touch_cal *cal, const char *text);
@@ -78,10 +87,23 @@ int touch_event(struct touch *t, unsigned ms, int type, int code, int value,
                 struct touch_point out[2]);
 int touch_idle(struct touch *t, unsigned ms, struct touch_point out[1]);
 
-/* The device. touch_open finds the panel (SDL_MOUSEDEV when it names one,
- * else the first /dev/input/event* with ABS_X, ABS_Y and BTN_TOUCH or
- * ABS_PRESSURE), calibrates it (TSLIB_CALIBFILE, else /etc/pointercal, else
- * the axis ranges) and returns its descriptor, or -1 when there is none.
+/* Which devices are panels. touch_panel_kind takes a device's capability
+ * bits (EVIOCGBIT of 0, EV_ABS and EV_KEY) and its pressure axis's range;
+ * it returns 0 for anything but a touch panel (no absolute X and Y, neither
+ * BTN_TOUCH nor a pressure axis of more than one value, or joystick buttons:
+ * a pad whose stick is two absolute axes), else TOUCH_KEY and/or
+ * TOUCH_PRESSURE for what tells that the pen is down. */
+enum { TOUCH_KEY = 1, TOUCH_PRESSURE = 2 };
+int touch_panel_kind(const unsigned long *ev, const unsigned long *abs, const unsigned long *key,
+                     int pressure_min, int pressure_max);
+/* The devices touch_open tries, in order: TSLIB_TSDEVICE's, SDL_MOUSEDEV's,
+ * and, unless SDL_MOUSEDEV names one, /dev/input/event0 to event31. Writes
+ * the i-th (from 0) into path and returns 1, or returns 0 past the last. */
+int touch_candidate(int i, const char *tsdevice, const char *mousedev, char *path, int size);
+
+/* The device. touch_open finds the panel (the first candidate above that is
+ * one), calibrates it (TSLIB_CALIBFILE, else /etc/pointercal, else the axis
+ * ranges) and returns its descriptor, or -1 when there is none.
  * touch_read reads what the panel has sent and returns the number of
  * pointer events written (out holds TOUCH_READ_MAX); when the panel has
  * gone (an error other than "nothing to read", a short read, end of file) it
