@@ -24,7 +24,9 @@
 #   - the menu stub is reached after Home, SIGTERM and a start without a
 #     framebuffer, through the launcher; without /dev/dsp the game plays silent;
 #   - the framebuffer keeps the depth it booted with, while and after the
-#     game runs.
+#     game runs; at 32 bits the game runs under fbfixed, which ends it at any
+#     request to set the framebuffer's mode (this board's driver would keep
+#     its depth and report success).
 # The first boot, at 16 bits a pixel, plays the scripts with a panel and pad
 # that report as the handheld's own drivers do ("pollux ts", "pollux-analog");
 # again so on a kernel whose system calls newer than 2.6.24's answer ENOSYS,
@@ -254,7 +256,10 @@ boot() { # depth runs
         "@@INI name "*) check "the .ini names the game Tomb Slide" test "${line#@@INI name }" = "Tomb Slide" ;;
         "@@INI path "*) check "the .ini's path names a .gpe on the card: ${line#@@INI path }" \
             is_gpe "${line#@@INI path }" ;;
-        "@@INI "*) check "the .ini's ${line#@@INI } is on the card" on_card "$line" ;;
+        "@@INI "*)
+            rest=${line#@@INI }
+            check "the .ini's ${rest%% *} names a file on the card: ${rest#* }" on_card "$rest"
+            ;;
         "@@FB "*)
             rest=${line#@@FB }
             on_depth "${rest%% *}" "${rest#* }"

@@ -2,8 +2,9 @@
 # Makes what the emulated handheld boots with:
 #   bash handheld/emu/image.sh WORK ZIP [CACHE]
 # WORK/initramfs.cpio   the root file system: Debian's armel busybox-static,
-#                       our input player (tsplay), system-call limiter
-#                       (oldkernel) and screen marker (fbmark), the proof's scripts, and stand-ins for
+#                       our input player (tsplay), system-call limiters
+#                       (oldkernel, fbfixed) and screen marker (fbmark), the
+#                       proof's scripts, and stand-ins for
 #                       the menu at /usr/gp2x/gp2xmenu and its game list
 #                       (/bin/gamelist)
 # WORK/card.img         a FAT memory card whose game folder holds the
@@ -43,6 +44,7 @@ read -r -a ARM926 <<<"$(sed -n 's/^set(ARM926_FLAGS \(.*\))$/\1/p' "$HERE/../../
 FLAGS=(-static -Os -Wall -Wextra -Werror "${ARM926[@]}")
 "$CC" "${FLAGS[@]}" -o "$root/bin/tsplay" "$HERE/tsplay.c"
 "$CC" "${FLAGS[@]}" -o "$root/bin/oldkernel" "$HERE/oldkernel.c"
+"$CC" "${FLAGS[@]}" -o "$root/bin/fbfixed" "$HERE/fbfixed.c"
 "$CC" "${FLAGS[@]}" -o "$root/bin/fbmark" "$HERE/fbmark.c"
 install -m 755 "$HERE/guest/init" "$root/init"
 install -m 755 "$HERE/guest/gp2xmenu" "$root/usr/gp2x/gp2xmenu"
