@@ -36,8 +36,9 @@ stamp=${SOURCE_DATE_EPOCH:-$(git -C "$SRC" log -1 --format=%ct 2>/dev/null || ec
 stage=$WORK/caanoo
 rm -rf "$stage" && mkdir -p "$stage"
 cp "$HERE/tombslide.ini" "$stage/"
-cp -r "$DIST" "$stage/tombslide"
-rm -f "$stage/tombslide/save.dat"
+mkdir "$stage/tombslide"
+cp -r "$DIST"/{tombslide,tombslide.gpe,tombslide.png,title.png,drag.wav,README.txt,licences} \
+    "$stage/tombslide/"
 find "$stage" -type d -exec chmod 755 {} +
 find "$stage" -type f -exec chmod 644 {} +
 chmod 755 "$stage/tombslide/tombslide" "$stage/tombslide/tombslide.gpe"
