@@ -200,7 +200,9 @@ int Init() {
         // Without a sound device (none, or one another program holds: the
         // handheld's allows one open at a time) the game plays silent;
         // steps then play the null chunk, which the mixer refuses.
-        printf("\nUnable to open audio: %s; playing without sound\n", SDL_GetError());
+        const char *why = SDL_GetError();
+        printf("\nUnable to open audio: %s; playing without sound\n",
+               *why != '\0' ? why : "no sound device");
     }
     LoadSheets();
     wav[0] = LoadSound("drag.wav");

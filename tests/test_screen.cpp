@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,6 +78,11 @@ TEST(Screen, RowsInTheFramebuffersOwnPixels) {
         for (int i = 0; i < 65536; i++)
             wrong += Back565(f, &out[i * f.bytes]) != i;
         EXPECT_EQ(wrong, 0) << f.bytes << " bytes, red at " << f.offset[0];
+        // A row that does not start on a word, and ends inside one: the
+        // same bytes.
+        std::vector<uint8_t> odd(7 * f.bytes + 1);
+        screen_conv_row(&conv, all.data() + 1000, odd.data() + 1, 7);
+        EXPECT_TRUE(std::equal(odd.begin() + 1, odd.end(), out.begin() + 1000 * f.bytes));
     }
 }
 
