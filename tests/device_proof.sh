@@ -76,6 +76,8 @@ cc -O2 -Wall -Wextra -o "$WORK/rgb565diff" "$SRC/handheld/emu/rgb565diff.c"
 
 # --- What the game list shows, from the zip: the .ini in plain ASCII (the
 # list draws nothing else), the icon small and square, the title the screen.
+top_level() { [ "$(unzip -Z1 "$ZIP" | grep -v '^tombslide/.' | LC_ALL=C sort | tr '\n' ' ')" = "tombslide.ini tombslide/ " ]; }
+check "the zip holds tombslide.ini beside the folder tombslide/, nothing else" top_level
 unzip -p "$ZIP" tombslide.ini >"$WORK/ini"
 plain_ini() { ! LC_ALL=C grep -q '[^ -~]' "$WORK/ini" && [ "$(head -n 1 "$WORK/ini")" = "[info]" ]; }
 check "tombslide.ini is plain printable ASCII and starts with [info]" plain_ini
