@@ -17,8 +17,8 @@ ARM_PACKAGES := cmake g++ make pkg-config g++-arm-linux-gnueabi qemu-user mmdebs
 DEB_PACKAGES := build-essential debhelper lintian libsdl-image1.2-dev libsdl-mixer1.2-dev \
                 cmake pkg-config
 HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip2 g++ \
-                     file bsdutils
-DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools \
+                     file bsdutils zip
+DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools unzip \
                    imagemagick xz-utils util-linux crossbuild-essential-armel
 INSTALL_DEPS := @bash setup/install-deps.sh
 CONFIGURE  := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -161,7 +161,7 @@ device-test: handheld deps ## the package played on an emulated ARM926 board (ke
 	$(INSTALL_DEPS) $(DEVICE_PACKAGES)
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j$(JOBS) --target snapshot savedump
-	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-handheld $(BUILD)
+	JOBS=$(JOBS) bash tests/device_proof.sh dist/tombslide-caanoo.zip $(BUILD)
 
 # With the classic SDL 1.2, each tick beside the handheld's budget.
 bench: build ## instruction counts of single ticks under callgrind; not a test

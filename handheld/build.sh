@@ -22,6 +22,28 @@ cp "$HERE/tombslide.gpe" "$HERE/README.txt" "$SRC/assets/drag.wav" "$DIST/"
 # The libraries' licences and the versions of their sources (deps.sh).
 rm -rf "$DIST/licences" && cp -r "$PREFIX/licences" "$DIST/licences"
 chmod +x "$DIST/tombslide" "$DIST/tombslide.gpe"
-# The launcher's icon: the art tool's 32x32 one.
+# The game list's icon, the art tool's 32x32 one, and its preview, the size
+# of the screen.
 cp "$SRC/assets/icon-32.png" "$DIST/tombslide.png"
+cp "$SRC/assets/caanoo-title.png" "$DIST/title.png"
 echo "handheld: $DIST"
+
+# The zip for the card's game folder, where the device's game list finds
+# games by their .ini. The same files give the same bytes: fixed modes, times
+# (SOURCE_DATE_EPOCH, else the last commit's) and order, no extra fields.
+ZIP=$(cd "$(dirname "$DIST")" && pwd)/tombslide-caanoo.zip
+stamp=${SOURCE_DATE_EPOCH:-$(git -C "$SRC" log -1 --format=%ct 2>/dev/null || echo 1262304000)}
+stage=$WORK/caanoo
+rm -rf "$stage" && mkdir -p "$stage"
+cp "$HERE/tombslide.ini" "$stage/"
+mkdir "$stage/tombslide"
+cp -r "$DIST"/{tombslide,tombslide.gpe,tombslide.png,title.png,drag.wav,README.txt,licences} \
+    "$stage/tombslide/"
+find "$stage" -type d -exec chmod 755 {} +
+find "$stage" -type f -exec chmod 644 {} +
+chmod 755 "$stage/tombslide/tombslide" "$stage/tombslide/tombslide.gpe"
+find "$stage" -exec touch -h -d "@$stamp" {} +
+rm -f "$ZIP"
+(cd "$stage" && find tombslide.ini tombslide | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$ZIP")
+rm -rf "$stage"
+echo "handheld: $ZIP"

@@ -25,7 +25,7 @@ CHECKS_NAME="handheld proof"
 source "$(dirname "$0")/checks.sh"
 
 # --- The file itself.
-for f in tombslide tombslide.gpe tombslide.png drag.wav README.txt licences/SOURCES \
+for f in tombslide tombslide.gpe tombslide.png title.png drag.wav README.txt licences/SOURCES \
     licences/{SDL,SDL_mixer}/COPYING licences/{libpng,zlib}/LICENSE \
     licences/{SDL,SDL_mixer,libpng,zlib,musl}/copyright; do
     check "$f is in the package" test -s "$DIST/$f"

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Makes what the emulated handheld boots with:
-#   bash handheld/emu/image.sh WORK DIST [CACHE]
+#   bash handheld/emu/image.sh WORK ZIP [CACHE]
 # WORK/initramfs.cpio   the root file system: Debian's armel busybox-static,
-#                       our input player (tsplay) and system-call limiter
-#                       (oldkernel), the proof's scripts, and a stand-in for
-#                       the menu at /usr/gp2x/gp2xmenu
-# WORK/card.img         a FAT memory card holding the package folder DIST
+#                       our input player (tsplay), system-call limiters
+#                       (oldkernel, fbfixed) and screen marker (fbmark), the
+#                       proof's scripts, and stand-ins for
+#                       the menu at /usr/gp2x/gp2xmenu and its game list
+#                       (/bin/gamelist)
+# WORK/card.img         a FAT memory card whose game folder holds the
+#                       package's ZIP, unpacked
 # The busybox package is fetched once into CACHE (default
 # /var/cache/tombslide) with a private apt state over the machine's own
 # package sources, for armel; nothing is installed on the machine.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mkdir -p "$1" && cd "$1" && pwd)
-DIST=$(cd "$2" && pwd)
+ZIP=$(realpath "$2")
 CACHE=${3:-/var/cache/tombslide}
 CC=arm-linux-gnueabi-gcc
 
@@ -41,12 +44,18 @@ read -r -a ARM926 <<<"$(sed -n 's/^set(ARM926_FLAGS \(.*\))$/\1/p' "$HERE/../../
 FLAGS=(-static -Os -Wall -Wextra -Werror "${ARM926[@]}")
 "$CC" "${FLAGS[@]}" -o "$root/bin/tsplay" "$HERE/tsplay.c"
 "$CC" "${FLAGS[@]}" -o "$root/bin/oldkernel" "$HERE/oldkernel.c"
+"$CC" "${FLAGS[@]}" -o "$root/bin/fbfixed" "$HERE/fbfixed.c"
+"$CC" "${FLAGS[@]}" -o "$root/bin/fbmark" "$HERE/fbmark.c"
 install -m 755 "$HERE/guest/init" "$root/init"
 install -m 755 "$HERE/guest/gp2xmenu" "$root/usr/gp2x/gp2xmenu"
+install -m 755 "$HERE/guest/gamelist" "$root/bin/gamelist"
 cp "$HERE"/guest/*.txt "$root/etc/proof/"
 (cd "$root" && find . | LC_ALL=C sort | cpio --quiet -o -H newc -R 0:0 >"$WORK/initramfs.cpio")
 
 # The emulator's SD card wants a size that is a power of two.
 rm -f "$WORK/card.img"
 mkfs.vfat -C -n TOMBSLIDE "$WORK/card.img" 16384 >/dev/null
-mcopy -i "$WORK/card.img" -s "$DIST" ::/tombslide-handheld
+rm -rf "$WORK/game" && mkdir "$WORK/game"
+unzip -q "$ZIP" -d "$WORK/game"
+mcopy -i "$WORK/card.img" -s "$WORK/game" ::/game
+rm -rf "$WORK/game"

@@ -3,15 +3,36 @@
  *
  *   tsplay SCRIPT
  *
- * The panel reports raw positions 0..4095 on both axes, turned a quarter:
- * its X axis runs down the screen and its Y axis from right to left. The
- * pointercal file written by "panel" maps them back onto the 320x240 screen,
- * so the game only hits what the script aims at if it applies the file.
+ * Two shapes of panel and pad, chosen by TSPLAY_SHAPE:
  *
- * The pad declares the key codes BTN_TRIGGER (0x120) to 0x130, seventeen
- * buttons in a row. SDL 1.2's Linux joystick driver numbers the buttons of an
- * event device in the order of their codes from BTN_JOYSTICK upward, so code
- * 0x120 + n arrives as joystick button n.
+ * generic (the default): the panel reports raw positions 0..4095 on both
+ * axes, turned a quarter: its X axis runs down the screen and its Y axis from
+ * right to left; its pressure varies from sample to sample, so that every
+ * sample reaches the reader. The pad declares the key codes BTN_TRIGGER
+ * (0x120) to 0x130, seventeen buttons in a row, and a stick of -1..1; every
+ * event ends with SYN_REPORT.
+ *
+ * caanoo: as the handheld's own drivers report. The panel is "pollux ts",
+ * id DEAD:BEEF: ABS_X and ABS_Y 0..1023, not turned, of which only the
+ * middle is under the screen; ABS_PRESSURE 0 or 1 and BTN_TOUCH; while the
+ * pen is down a sample every 20 ms, moving or not, each the mean of the
+ * reading and the one before; a release carries no position. The pad is
+ * "pollux-analog": the eleven keys BTN_JOYSTICK+0..10 (A, X, B, Y, L, R,
+ * Home, Hold, I, II, stick press) and a stick of 0..255 at rest at 128; its
+ * driver sends no SYN_REPORT after a key (see button()).
+ *
+ * SDL 1.2's Linux joystick driver numbers the buttons of an event device in
+ * the order of their codes from BTN_JOYSTICK upward, so code 0x120 + n
+ * arrives as joystick button n with either pad.
+ *
+ * The pointercal file written by "panel" maps the raw positions back onto
+ * the 320x240 screen, so the game only hits what the script aims at if it
+ * applies the file. Further settings, from the environment:
+ *   TSPLAY_CAL=none      no pointercal (the file is removed), and the panel's
+ *                        positions span its whole range over the screen
+ *   TSPLAY_TSDEVICE=1    the game is told the panel's node in TSLIB_TSDEVICE
+ *   TSPLAY_DSP=busy      /dev/dsp is held open for the whole script (a second
+ *                        open must then fail)
  *
  * Script lines (# starts a comment):
  *   panel FILE           write the pointercal file, create the panel and pad
@@ -29,7 +50,8 @@
  *   hold                 hold the game the next time it writes its trace (in
  *                        the stage-clear pause: when the pause ends)
  *   thaw                 let the game go on
- *   shot NAME            print "@@SHOT NAME" and wait for the host's answer
+ *   shot NAME            print "@@FB shot BPP" (the framebuffer's depth now)
+ *                        and "@@SHOT NAME", and wait for the host's answer
  *   term                 send SIGTERM to the game
  *   wait                 wait for the started command to end, print "@@EXIT S"
  * Every wait has a generous deadline; a missed one prints "@@FAIL" and ends
@@ -53,12 +75,19 @@
 #include <unistd.h>
 
 #define TRACE "/tmp/trace"
-#define RAW_MAX 4095
 #define PAD_FIRST 0x120
-#define PAD_COUNT 17
 #define DEADLINE_MS 60000
 
+/* The shape of the devices, and the settings from the environment. */
+static int caanoo = 0;
+static int calibrated = 1;
+static int name_panel = 0;
+static int raw_max = 4095;
+static int pad_count = 17;
+static int sample_ms = 10;
+
 static int panel = -1, pad = -1;
+static char panel_node[300];
 static int noise = 0;
 static unsigned seed = 12345;
 static pid_t child = -1;
@@ -105,54 +134,103 @@ static void emit(int fd, int type, int code, int value) {
     if (write(fd, &ev, sizeof ev) != (ssize_t)sizeof ev) fail("uinput write: %s", strerror(errno));
 }
 
-static void setup_abs(int fd, int code, int lo, int hi) {
+static void setup_abs(int fd, int code, int lo, int hi, int value) {
     struct uinput_abs_setup abs;
     memset(&abs, 0, sizeof abs);
     abs.code = (unsigned short)code;
     abs.absinfo.minimum = lo;
     abs.absinfo.maximum = hi;
+    abs.absinfo.value = value;
     if (ioctl(fd, UI_SET_ABSBIT, code) < 0 || ioctl(fd, UI_ABS_SETUP, &abs) < 0)
         fail("uinput abs setup: %s", strerror(errno));
 }
 
-static int make_device(const char *name, unsigned short product) {
+static int new_device(void) {
     int fd = open("/dev/uinput", O_WRONLY | O_NONBLOCK);
     if (fd < 0) fail("/dev/uinput: %s", strerror(errno));
-    struct uinput_setup setup;
-    memset(&setup, 0, sizeof setup);
-    setup.id.bustype = BUS_VIRTUAL;
-    setup.id.vendor = 0x7473;
-    setup.id.product = product;
-    snprintf(setup.name, sizeof setup.name, "%s", name);
     if (ioctl(fd, UI_SET_EVBIT, EV_KEY) < 0 || ioctl(fd, UI_SET_EVBIT, EV_ABS) < 0 ||
         ioctl(fd, UI_SET_EVBIT, EV_SYN) < 0)
         fail("uinput setup: %s", strerror(errno));
-    if (product == 1) {
-        ioctl(fd, UI_SET_KEYBIT, BTN_TOUCH);
-        ioctl(fd, UI_SET_PROPBIT, INPUT_PROP_DIRECT);
-        setup_abs(fd, ABS_X, 0, RAW_MAX);
-        setup_abs(fd, ABS_Y, 0, RAW_MAX);
-        setup_abs(fd, ABS_PRESSURE, 0, 255);
-    } else {
-        for (int i = 0; i < PAD_COUNT; i++)
-            ioctl(fd, UI_SET_KEYBIT, PAD_FIRST + i);
-        setup_abs(fd, ABS_X, -1, 1);
-        setup_abs(fd, ABS_Y, -1, 1);
-    }
-    if (ioctl(fd, UI_DEV_SETUP, &setup) < 0 || ioctl(fd, UI_DEV_CREATE) < 0)
-        fail("uinput create: %s", strerror(errno));
     return fd;
 }
 
-/* Screen x comes from the panel's Y axis, inverted; screen y from its X axis:
- * x = (20966400 - 5120 Y) / 65536, y = 3840 X / 65536. */
-static const char *POINTERCAL = "0 -5120 20966400 3840 0 0 65536\n";
+static void create_device(int fd, const char *name, int bus, int vendor, int product) {
+    struct uinput_setup setup;
+    memset(&setup, 0, sizeof setup);
+    setup.id.bustype = (unsigned short)bus;
+    setup.id.vendor = (unsigned short)vendor;
+    setup.id.product = (unsigned short)product;
+    snprintf(setup.name, sizeof setup.name, "%s", name);
+    if (ioctl(fd, UI_DEV_SETUP, &setup) < 0 || ioctl(fd, UI_DEV_CREATE) < 0)
+        fail("uinput create: %s", strerror(errno));
+}
+
+static const char *panel_name(void) {
+    return caanoo ? "pollux ts" : "Tomb Slide virtual panel";
+}
+
+static const char *pad_name(void) {
+    return caanoo ? "pollux-analog" : "Tomb Slide virtual pad";
+}
+
+static void make_devices(void) {
+    panel = new_device();
+    ioctl(panel, UI_SET_KEYBIT, BTN_TOUCH);
+    setup_abs(panel, ABS_X, 0, raw_max, 0);
+    setup_abs(panel, ABS_Y, 0, raw_max, 0);
+    if (caanoo) {
+        setup_abs(panel, ABS_PRESSURE, 0, 1, 0);
+        create_device(panel, panel_name(), BUS_HOST, 0xdead, 0xbeef);
+    } else {
+        ioctl(panel, UI_SET_PROPBIT, INPUT_PROP_DIRECT);
+        setup_abs(panel, ABS_PRESSURE, 0, 255, 0);
+        create_device(panel, panel_name(), BUS_VIRTUAL, 0x7473, 1);
+    }
+    pad = new_device();
+    for (int i = 0; i < pad_count; i++)
+        ioctl(pad, UI_SET_KEYBIT, PAD_FIRST + i);
+    if (caanoo) {
+        setup_abs(pad, ABS_X, 0, 255, 128);
+        setup_abs(pad, ABS_Y, 0, 255, 128);
+        create_device(pad, pad_name(), BUS_HOST, 0, 0);
+    } else {
+        setup_abs(pad, ABS_X, -1, 1, 0);
+        setup_abs(pad, ABS_Y, -1, 1, 0);
+        create_device(pad, pad_name(), BUS_VIRTUAL, 0x7473, 2);
+    }
+}
+
+/* Generic: screen x comes from the panel's Y axis, inverted; screen y from
+ * its X axis: x = (20966400 - 5120 Y) / 65536, y = 3840 X / 65536.
+ * Caanoo: x = (45 X - 2880) / 126, y = (35 Y - 2520) / 126, that is X 64..960
+ * and Y 72..936 across the screen. */
+static const char *POINTERCAL_GENERIC = "0 -5120 20966400 3840 0 0 65536\n";
+static const char *POINTERCAL_CAANOO = "45 0 -2880 0 35 -2520 126\n";
+
+/* The raw position at the middle of screen pixel (x, y), as the pointercal
+ * file maps it back, or stretched over the whole range without one. */
+static void raw_of(int x, int y, int *rx, int *ry) {
+    if (!caanoo) {
+        *ry = raw_max - (128 * x + 64) / 10;   /* 4095 - 12.8 (x + 0.5) */
+        *rx = (1024 * (2 * y + 1) + 60) / 120; /* 17.0667 (y + 0.5) */
+    } else if (calibrated) {
+        *rx = (28 * x + 659) / 10; /* 64 + 2.8 (x + 0.5), rounded */
+        *ry = (36 * y + 743) / 10; /* 72 + 3.6 (y + 0.5), rounded */
+    } else {
+        *rx = (1024 * (2 * x + 1) + 320) / 640; /* (x + 0.5) 1024 / 320 */
+        *ry = (1024 * (2 * y + 1) + 240) / 480; /* (y + 0.5) 1024 / 240 */
+    }
+}
 
 static void make_panel(const char *calfile) {
-    FILE *f = fopen(calfile, "w");
-    if (!f || fputs(POINTERCAL, f) < 0 || fclose(f) != 0) fail("cannot write %s", calfile);
-    panel = make_device("Tomb Slide virtual panel", 1);
-    pad = make_device("Tomb Slide virtual pad", 2);
+    if (calibrated) {
+        FILE *f = fopen(calfile, "w");
+        const char *cal = caanoo ? POINTERCAL_CAANOO : POINTERCAL_GENERIC;
+        if (!f || fputs(cal, f) < 0 || fclose(f) != 0) fail("cannot write %s", calfile);
+    } else if (unlink(calfile) < 0 && errno != ENOENT) {
+        fail("cannot remove %s", calfile);
+    }
+    make_devices();
     /* The devices' nodes appear asynchronously; wait for both. */
     long until = now_ms() + DEADLINE_MS;
     for (;;) {
@@ -164,10 +242,15 @@ static void make_panel(const char *calfile) {
             snprintf(path, sizeof path, "/sys/class/input/%s/device/name", e->d_name);
             FILE *nf = strncmp(e->d_name, "event", 5) == 0 ? fopen(path, "r") : NULL;
             if (!nf) continue;
-            if (fgets(name, sizeof name, nf) && strstr(name, "Tomb Slide virtual")) {
+            if (fgets(name, sizeof name, nf)) {
+                name[strcspn(name, "\n")] = 0;
                 char node[300];
                 snprintf(node, sizeof node, "/dev/input/%s", e->d_name);
-                if (access(node, R_OK) == 0) found++;
+                int is_panel = strcmp(name, panel_name()) == 0;
+                if ((is_panel || strcmp(name, pad_name()) == 0) && access(node, R_OK) == 0) {
+                    found++;
+                    if (is_panel) snprintf(panel_node, sizeof panel_node, "%s", node);
+                }
             }
             fclose(nf);
         }
@@ -185,22 +268,52 @@ static int jitter(void) {
 }
 
 static int clamp_raw(int v) {
-    return v < 0 ? 0 : v > RAW_MAX ? RAW_MAX : v;
+    return v < 0 ? 0 : v > raw_max ? raw_max : v;
 }
 
-/* One panel sample aimed at the middle of screen pixel (x, y). The pressure
- * varies a little from sample to sample, as a real panel's does, so that
- * every sample reaches the reader even when the position repeats. */
-static void sample(int x, int y, int touch_changed) {
+/* Where the pen is, while it is down. */
+static int pen_down = 0, pen_x, pen_y;
+static long sampled_at = 0;
+
+/* One panel sample aimed at the middle of screen pixel (x, y), sent at once.
+ * The generic panel's pressure varies a little from sample to sample, as a
+ * real panel's does, so that every sample reaches the reader even when the
+ * position repeats. The caanoo panel reports the mean of this reading and
+ * the one before. */
+static void send_sample(int x, int y, int touch_changed) {
     static int k = 0;
-    int raw_y = RAW_MAX - (128 * x + 64) / 10;   /* 4095 - 12.8 (x + 0.5) */
-    int raw_x = (1024 * (2 * y + 1) + 60) / 120; /* 17.0667 (y + 0.5) */
-    emit(panel, EV_ABS, ABS_X, clamp_raw(raw_x + jitter()));
-    emit(panel, EV_ABS, ABS_Y, clamp_raw(raw_y + jitter()));
-    emit(panel, EV_ABS, ABS_PRESSURE, 180 + (k++ % 4));
+    static int last_x, last_y;
+    int rx, ry;
+    raw_of(x, y, &rx, &ry);
+    rx = clamp_raw(rx + jitter());
+    ry = clamp_raw(ry + jitter());
+    int out_x = rx, out_y = ry;
+    if (caanoo && !touch_changed) {
+        out_x = (rx + last_x) / 2;
+        out_y = (ry + last_y) / 2;
+    }
+    last_x = rx;
+    last_y = ry;
+    emit(panel, EV_ABS, ABS_X, out_x);
+    emit(panel, EV_ABS, ABS_Y, out_y);
+    emit(panel, EV_ABS, ABS_PRESSURE, caanoo ? 1 : 180 + (k++ % 4));
     if (touch_changed) emit(panel, EV_KEY, BTN_TOUCH, 1);
     emit(panel, EV_SYN, SYN_REPORT, 0);
-    pause_ms(10); /* the panel's sampling period */
+    pen_down = 1;
+    pen_x = x;
+    pen_y = y;
+    sampled_at = now_ms();
+}
+
+/* A sample, then the panel's sampling period. */
+static void sample(int x, int y, int touch_changed) {
+    send_sample(x, y, touch_changed);
+    pause_ms(sample_ms);
+}
+
+/* The caanoo panel goes on sampling a pen that rests; every wait calls this. */
+static void keep_sampling(void) {
+    if (caanoo && pen_down && now_ms() >= sampled_at + sample_ms) send_sample(pen_x, pen_y, 0);
 }
 
 /* A pen that comes down again within a few tens of milliseconds of lifting
@@ -210,6 +323,7 @@ static long lifted_at = -PEN_UP_MS;
 
 static void lift(void) {
     lifted_at = now_ms();
+    pen_down = 0;
     emit(panel, EV_ABS, ABS_PRESSURE, 0);
     emit(panel, EV_KEY, BTN_TOUCH, 0);
     emit(panel, EV_SYN, SYN_REPORT, 0);
@@ -256,6 +370,7 @@ static void pump(void) {
 
 static void idle(void) {
     pump();
+    keep_sampling();
     pause_ms(10);
 }
 
@@ -317,8 +432,10 @@ static void freeze(void) {
     late = 0;
     while (!(starts > start_mark && drawn_since_start)) {
         if (now_ms() > until) fail("no frame after the stage started");
+        if (child > 0 && waitpid(child, NULL, WNOHANG) == child) fail("the game ended");
         poll(&p, 1, 10);
         pump();
+        keep_sampling();
     }
     tcflow(term_slave, TCOOFF);
     pump();
@@ -356,10 +473,15 @@ static void drag(int c1, int r1, int c2, int r2, int clears) {
     if (live) wait_ticks(2, !clears);
 }
 
+/* The caanoo pad's driver sends no SYN_REPORT after a key, and on its kernel
+ * each key reaches a reader at once. A newer kernel hands a reader nothing
+ * before a SYN_REPORT, which it would insert itself once its buffer is full:
+ * so here the press goes without one, and the release brings the press and
+ * itself to the game in one packet behind a single SYN_REPORT. */
 static void button(int n) {
-    if (n < 0 || n >= PAD_COUNT) fail("no button %d", n);
+    if (n < 0 || n >= pad_count) fail("no button %d", n);
     emit(pad, EV_KEY, PAD_FIRST + n, 1);
-    emit(pad, EV_SYN, SYN_REPORT, 0);
+    if (!caanoo) emit(pad, EV_SYN, SYN_REPORT, 0);
     pause_ms(30);
     emit(pad, EV_KEY, PAD_FIRST + n, 0);
     emit(pad, EV_SYN, SYN_REPORT, 0);
@@ -380,6 +502,7 @@ static void start(const char *command) {
     seen_ticks = ticks = starts = start_mark = 0;
     drawn_since_start = 0;
     partial_len = 0;
+    if (name_panel && panel_node[0]) setenv("TSLIB_TSDEVICE", panel_node, 1);
     child = fork();
     if (child < 0) fail("fork: %s", strerror(errno));
     if (child == 0) {
@@ -436,7 +559,20 @@ static void wait_child(void) {
     fflush(stdout);
 }
 
+/* The framebuffer's depth as its driver reports it now. */
+static void report_depth(void) {
+    char bpp[16] = "?";
+    FILE *f = fopen("/sys/class/graphics/fb0/bits_per_pixel", "r");
+    if (f) {
+        if (!fgets(bpp, sizeof bpp, f)) snprintf(bpp, sizeof bpp, "?");
+        fclose(f);
+    }
+    bpp[strcspn(bpp, "\n")] = 0;
+    printf("@@FB shot %s\n", bpp);
+}
+
 static void shot(const char *name) {
+    report_depth();
     printf("@@SHOT %s\n", name);
     fflush(stdout);
     /* The game goes on writing its trace while the host looks. */
@@ -490,6 +626,20 @@ static void run(char *line) {
         fail("bad script line: %s", cmd);
 }
 
+static int env_is(const char *name, const char *value) {
+    const char *v = getenv(name);
+    return v && strcmp(v, value) == 0;
+}
+
+/* Holds /dev/dsp open until the script ends, and makes sure that the sound
+ * device now refuses a second open, as the handheld's does. */
+static void hold_dsp(void) {
+    if (open("/dev/dsp", O_WRONLY) < 0) fail("cannot open /dev/dsp: %s", strerror(errno));
+    int again = open("/dev/dsp", O_WRONLY | O_NONBLOCK);
+    if (again >= 0) fail("/dev/dsp opened twice");
+    if (errno != EBUSY) fail("a second open of /dev/dsp: %s, not busy", strerror(errno));
+}
+
 int main(int argc, char **argv) {
     if (argc != 2) {
         fprintf(stderr, "usage: tsplay SCRIPT\n");
@@ -498,6 +648,15 @@ int main(int argc, char **argv) {
     FILE *f = fopen(argv[1], "r");
     if (!f) fail("cannot read %s", argv[1]);
     setvbuf(stdout, NULL, _IOLBF, 0);
+    if (env_is("TSPLAY_SHAPE", "caanoo")) {
+        caanoo = 1;
+        raw_max = 1023;
+        pad_count = 11;
+        sample_ms = 20;
+    }
+    calibrated = !env_is("TSPLAY_CAL", "none");
+    name_panel = env_is("TSPLAY_TSDEVICE", "1");
+    if (env_is("TSPLAY_DSP", "busy")) hold_dsp();
     char line[512];
     while (fgets(line, sizeof line, f))
         run(line);

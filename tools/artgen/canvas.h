@@ -83,3 +83,5 @@ Pic MakeDigitSheet();
 Pic MakeMark();
 // The application icon, s x s.
 Pic MakeIcon(int s);
+// The handheld game list's preview, 320x240.
+Pic MakeTitle();
