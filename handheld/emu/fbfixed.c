@@ -8,23 +8,14 @@
  * and reports success, so the depth alone does not show such a request: here
  * a seccomp filter ends the command (SIGSYS) at the first FBIOPUT_VSCREENINFO.
  * The filter holds for the command and everything it starts. */
-#include <errno.h>
 #include <linux/audit.h>
 #include <linux/fb.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <stddef.h>
-#include <stdio.h>
-#include <string.h>
-#include <sys/prctl.h>
+
+#include "seccomp_run.h"
 #include <sys/syscall.h>
-#include <unistd.h>
 
 int main(int argc, char **argv) {
-    if (argc < 2) {
-        fprintf(stderr, "usage: fbfixed COMMAND [ARGS...]\n");
-        return 2;
-    }
     /* The request is the low word of the second argument (little-endian). */
     struct sock_filter code[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
@@ -37,13 +28,5 @@ int main(int argc, char **argv) {
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    struct sock_fprog prog = {sizeof code / sizeof code[0], code};
-    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) != 0) {
-        fprintf(stderr, "fbfixed: no seccomp filter: %s\n", strerror(errno));
-        return 1;
-    }
-    execvp(argv[1], argv + 1);
-    fprintf(stderr, "fbfixed: %s: %s\n", argv[1], strerror(errno));
-    return 127;
+    return seccomp_run("fbfixed", code, sizeof code / sizeof code[0], argc, argv);
 }

@@ -9,22 +9,14 @@
  * everything it starts. */
 #include <errno.h>
 #include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <stddef.h>
-#include <stdio.h>
-#include <string.h>
-#include <sys/prctl.h>
-#include <unistd.h>
+
+#include "seccomp_run.h"
 
 #define LAST_OLD_CALL 352
 #define ARM_PRIVATE 0xf0000
 
 int main(int argc, char **argv) {
-    if (argc < 2) {
-        fprintf(stderr, "usage: oldkernel COMMAND [ARGS...]\n");
-        return 2;
-    }
     struct sock_filter code[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_ARM, 1, 0),
@@ -35,13 +27,5 @@ int main(int argc, char **argv) {
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    struct sock_fprog prog = {sizeof code / sizeof code[0], code};
-    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &prog) != 0) {
-        fprintf(stderr, "oldkernel: no seccomp filter: %s\n", strerror(errno));
-        return 1;
-    }
-    execvp(argv[1], argv + 1);
-    fprintf(stderr, "oldkernel: %s: %s\n", argv[1], strerror(errno));
-    return 127;
+    return seccomp_run("oldkernel", code, sizeof code / sizeof code[0], argc, argv);
 }
