@@ -1,6 +1,7 @@
 // artgen: draws Tomb Slide's five pictures and writes them as PNG files.
 //   artgen OUTDIR    writes OUTDIR/image.png, block.png, back.png, digit.png, quib.png
-//                    and the application icon OUTDIR/icon-N.png in six sizes
+//                    and the application icon OUTDIR/icon-N.png in six sizes,
+//                    and the browser page's OUTDIR/web-icon-*.png
 // Every picture is made from fixed shapes and seeded noise, so each run writes
 // the same bytes.
 #include "canvas.h"
@@ -39,5 +40,7 @@ int main(int argc, char **argv) {
         std::string name = "icon-" + std::to_string(size) + ".png";
         failed += Save(dir, name.c_str(), MakeIcon(size), true);
     }
+    for (const NamedPic &icon : MakeWebIcons())
+        failed += Save(dir, icon.name, icon.pic, true);
     return failed ? 1 : 0;
 }

@@ -83,3 +83,9 @@ Pic MakeDigitSheet();
 Pic MakeMark();
 // The application icon, s x s.
 Pic MakeIcon(int s);
+// The browser page's icons, each with its file name (webicon.cpp).
+struct NamedPic {
+    const char *name;
+    Pic pic;
+};
+std::vector<NamedPic> MakeWebIcons();
