@@ -117,9 +117,11 @@
   // the pad's left and right as L and R, the middle button as Home.
   const PAD = { 0: 0, 1: 2, 2: 1, 3: 3, 4: 4, 5: 5, 8: 8, 9: 9, 14: 4, 15: 5, 16: 6 };
   const padState = new Map();
+  let padsSeen = false; // no gamepad is read before one has been connected
+  window.addEventListener('gamepadconnected', () => { padsSeen = true; });
   function pollPads() {
     const g = game();
-    if (!g || !navigator.getGamepads) return;
+    if (!padsSeen || !g || !navigator.getGamepads) return;
     for (const pad of navigator.getGamepads()) {
       if (!pad) continue;
       const before = padState.get(pad.index) || [];

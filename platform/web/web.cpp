@@ -8,6 +8,10 @@
 // DrawSet when a tick is due. The browser's SDL runs a timer only once, so
 // the tick is timed here, from the same clock a fresh timer would start:
 // whenever an event starts a stage, the next tick comes one period later.
+// Left alone for a while, the game has nothing to do between ticks, so the
+// passes then come only when a tick is due (the browser's animation frames
+// alone keep a core busier than the game may be when idle); the player's
+// next input brings back a pass per frame.
 #include <cstdio>
 #include <cstring>
 
@@ -37,10 +41,26 @@ double nextTick = 0; // when the next tick is due, on emscripten_get_now's clock
 int ticks = 0;       // ticks run so far
 bool running = false;
 
+const double IDLE_AFTER = 2000; // ms without input before the passes slow down
+double lastInput = 0;
+bool everyFrame = true;
+
 void Queue(const SDL_Event &event) {
     if (queueCount == QUEUE_SIZE) return; // a page that stopped drawing: drop
     queue[(queueHead + queueCount) % QUEUE_SIZE] = event;
     queueCount++;
+    lastInput = emscripten_get_now();
+    if (!everyFrame && running) {
+        everyFrame = true;
+        emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
+    }
+}
+
+// After a pass: left alone, the next pass comes when the next tick is due.
+void PlanNextPass(double now) {
+    if (now - lastInput < IDLE_AFTER) return;
+    everyFrame = false;
+    emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, (int)(nextTick - now) + 1);
 }
 
 void RestartClock() {
@@ -77,12 +97,14 @@ void Pass() {
         return;
     }
     double now = emscripten_get_now();
-    if (now < nextTick) return;
-    DrawSet(FRAME_PERIOD, nullptr);
-    ticks++;
-    // Every 100 ms on average; after the page was hidden no burst of ticks.
-    nextTick += FRAME_PERIOD;
-    if (nextTick <= now) nextTick = now + FRAME_PERIOD;
+    if (now >= nextTick) {
+        DrawSet(FRAME_PERIOD, nullptr);
+        ticks++;
+        // Every 100 ms on average; after the page was hidden no burst of ticks.
+        nextTick += FRAME_PERIOD;
+        if (nextTick <= now) nextTick = now + FRAME_PERIOD;
+    }
+    PlanNextPass(now);
 }
 
 // Runs f under the game lock, as the event loop does; a stage it started
@@ -199,8 +221,12 @@ int main(int, char **) {
         };
     });
     InitStick();
+    // Gamepads come from the page, by the handheld's button numbers; the
+    // browser SDL's own reading of them would only be thrown away.
+    SDL_JoystickEventState(SDL_IGNORE);
     BeginGame();
     running = true;
+    lastInput = emscripten_get_now();
     RestartClock();
     emscripten_set_main_loop(Pass, 0, 0);
     return 0;
