@@ -166,7 +166,10 @@ const STAGE1 = [[0, 5, 3, 5], [2, 4, 2, 5], [0, 2, 3, 2], [2, 3, 2, 2], [3, 5, 0
   [3, 2, 8, 2]];
 async function solveStage1(page, pen, how) {
   const before = await page.evaluate(() => window.soundsPlayed);
-  for (const m of STAGE1) await drag(page, pen, ...m);
+  for (const m of STAGE1) {
+    await drag(page, pen, ...m);
+    check(await page.evaluate(() => Module.audioContext().state) === 'running', `${how}: no sound after a drag`);
+  }
   check(await game(page, 'WebMoves') === 7, `${how}: stage 1 was not cleared in 7 moves`);
   await expectFrame(page, `${how}: the Stage Clear banner`, '1', '--clear', '--moves', '7', '--at', '1,5,3');
   const played = await page.evaluate(() => window.soundsPlayed) - before;
@@ -176,8 +179,17 @@ async function solveStage1(page, pen, how) {
   await expectFrame(page, `${how}: stage 2`, '2');
 }
 
-// Counts the sounds the page starts (the step sound, through Web Audio).
+// Counts the sounds the page starts (the step sound, through Web Audio), and
+// stands a gamepad in for the browser's: press(i, down) sets its button i (the
+// browser's standard numbering).
 const COUNT_SOUNDS = () => {
+  const pad = { index: 0, id: 'pad', connected: true, mapping: 'standard', timestamp: 0, axes: [], buttons: [] };
+  for (let i = 0; i < 17; i++) pad.buttons.push({ pressed: false });
+  navigator.getGamepads = () => [pad];
+  window.pressPad = (i, down) => {
+    pad.buttons[i] = { pressed: down };
+    window.dispatchEvent(new Event('gamepadconnected'));
+  };
   window.soundsPlayed = 0;
   const start = AudioBufferSourceNode.prototype.start;
   AudioBufferSourceNode.prototype.start = function (...args) {
@@ -200,10 +212,17 @@ async function desktop(browser, url) {
   const mouse = mousePen(page);
   await solveStage1(page, mouse, 'mouse');
 
-  // The keys act as on the desktop.
+  // The keys act as on the desktop, and a gamepad's shoulders as L and R.
   for (const [k, stage] of [['ArrowRight', 2], ['PageDown', 3], ['PageUp', 2], ['ArrowLeft', 1]]) {
     await key(page, k);
     check(await game(page, 'WebStage') === stage, `${k} did not lead to stage index ${stage}`);
+  }
+  for (const [button, stage] of [[5, 2], [4, 1]]) {
+    await page.evaluate((b) => window.pressPad(b, true), button);
+    await B.waitTicks(page, 2);
+    await page.evaluate((b) => window.pressPad(b, false), button);
+    await B.waitTicks(page, 2);
+    check(await game(page, 'WebStage') === stage, `gamepad button ${button} did not lead to stage index ${stage}`);
   }
   await drag(page, mouse, 5, 2, 5, 0);
   check(await game(page, 'WebMoves') === 1, 'the drag on stage 2 counted no move');
@@ -277,7 +296,7 @@ async function desktop(browser, url) {
   await page.click('#again');
   await B.waitTicks(page, 1, 0);
   check(await game(page, 'WebMoves') === 2, 'play again did not resume the board quit');
-  await key(page, 'Escape', 0);
+  await page.evaluate(() => window.pressPad(16, true)); // Home
   await page.waitForSelector('#ended:not([hidden])');
   await context.close();
 }
