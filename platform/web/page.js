@@ -162,6 +162,8 @@
           const get = opened.transaction('files').objectStore('files').get('save.dat');
           get.onsuccess = () => {
             db = opened;
+            // Asks the browser not to clear the progress when space runs short.
+            if (navigator.storage && navigator.storage.persist) navigator.storage.persist().catch(() => {});
             ready(get.result ? new Uint8Array(get.result) : null);
           };
           get.onerror = () => ready(null);
