@@ -8,7 +8,9 @@
 //     tick, timed between the loop's own hooks around it, for idle ticks,
 //     a block's steps, a stage's start, the Stage Clear banner and a hint;
 //   - the game left alone: the browser's processes' CPU time over 10 s, and
-//     the page's main-thread busy time (DevTools' TaskDuration).
+//     the page's main-thread busy time (DevTools' TaskDuration); beside it,
+//     for reference, the same browser showing a bare page that only repaints
+//     a 320x240 canvas at the game's size ten times a second.
 //   node bench/web.js DIST      (NODE_PATH: playwright-core)
 'use strict';
 const fs = require('fs');
@@ -107,6 +109,20 @@ async function drag(page, c1, r1, c2, r2) {
     console.log(`first frame, first visit: median ${ms(median(cold))}, worst ${ms(Math.max(...cold))} (5 runs)`);
     console.log(`first frame, second visit: median ${ms(median(warm))}, worst ${ms(Math.max(...warm))}`);
 
+    const bare = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
+    const ref = await bare.newPage();
+    await ref.setContent(`<body style="margin:0;background:#000"><canvas id="c" width="320" height="240"
+      style="width:1280px;height:960px;image-rendering:pixelated"></canvas><script>
+      const g = c.getContext('2d'); let n = 0;
+      setInterval(() => { g.fillStyle = n++ % 2 ? '#123' : '#321'; g.fillRect(229, 6, 39, 13); }, 100);
+      </script></body>`);
+    await ref.waitForTimeout(1000);
+    const ref0 = browserCpu(), r0 = Date.now();
+    await ref.waitForTimeout(10000);
+    const refCpu = (browserCpu() - ref0) / CLK_TCK / ((Date.now() - r0) / 1000);
+    console.log(`reference, a bare canvas repainted ten times a second: ${(100 * refCpu).toFixed(1)} % of a core`);
+    await bare.close();
+
     const context = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
     const { page } = await firstFrame(browser, server.url, context);
     const cdp = await context.newCDPSession(page);
@@ -125,6 +141,7 @@ async function drag(page, c1, r1, c2, r2) {
     console.log(`idle ticks: ${idle.length} in ${wall.toFixed(1)} s, median ${ms(median(idle))}, worst ${ms(Math.max(...idle))}`);
     console.log(`idle: the browser's processes ${(100 * cpu / wall).toFixed(1)} % of a core, ` +
       `the page's main thread busy ${(100 * main / wall).toFixed(1)} %`);
+
 
     for (const m of [[0, 5, 3, 5], [2, 4, 2, 5], [0, 2, 3, 2], [2, 3, 2, 2], [3, 5, 0, 5], [5, 0, 5, 3]])
       await drag(page, ...m);

@@ -58,11 +58,12 @@ function pixels(page) {
     document.getElementById('canvas').getContext('2d').getImageData(0, 0, 320, 240).data));
 }
 
-// Where the picture stands on the page, in CSS pixels.
+// Where the picture stands on the page, in CSS pixels, and how it is scaled.
 function pictureBox(page) {
   return page.evaluate(() => {
-    const r = document.getElementById('canvas').getBoundingClientRect();
-    return { x: r.left, y: r.top, w: r.width, h: r.height, vw: innerWidth, vh: innerHeight };
+    const c = document.getElementById('canvas'), r = c.getBoundingClientRect();
+    return { x: r.left, y: r.top, w: r.width, h: r.height, vw: innerWidth, vh: innerHeight,
+      scaling: getComputedStyle(c).imageRendering };
   });
 }
 

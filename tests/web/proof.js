@@ -203,7 +203,7 @@ async function desktop(browser, url) {
   await context.addInitScript(COUNT_SOUNDS);
   const page = await open(context, url);
   const box = await B.pictureBox(page);
-  check(box.w === 1280 && box.h === 960 && box.x >= 0 && box.y >= 0 && box.x + box.w <= box.vw &&
+  check(box.w === 1280 && box.h === 960 && box.scaling === 'pixelated' && box.x >= 0 && box.y >= 0 && box.x + box.w <= box.vw &&
     box.y + box.h <= box.vh, `1920x1080: the picture is not whole at scale 4: ${JSON.stringify(box)}`);
   const first = await expectFrame(page, 'the first frame', '1');
   console.log(`first frame: of 230400 channels ${first.off} one RGB565 step off the snapshot's, ` +
@@ -307,7 +307,7 @@ async function phone(browser, url) {
   await context.addInitScript(COUNT_SOUNDS);
   const page = await open(context, url);
   const box = await B.pictureBox(page);
-  check(box.w === 320 && box.h === 240 && box.x >= 0 && box.y >= 0 && box.x + box.w <= box.vw &&
+  check(box.w === 320 && box.h === 240 && box.scaling === 'pixelated' && box.x >= 0 && box.y >= 0 && box.x + box.w <= box.vw &&
     box.y + box.h <= box.vh, `360x740: the picture is not whole at scale 1: ${JSON.stringify(box)}`);
   const pen = await touchPen(page);
   // A second finger on the quit button while the first holds a block is
