@@ -117,8 +117,14 @@
   // the pad's left and right as L and R, the middle button as Home.
   const PAD = { 0: 0, 1: 2, 2: 1, 3: 3, 4: 4, 5: 5, 8: 8, 9: 9, 14: 4, 15: 5, 16: 6 };
   const padState = new Map();
-  let padsSeen = false; // no gamepad is read before one has been connected
+  // No gamepad is read before one has been connected, by the page or by the
+  // game's SDL (asking for gamepads keeps the browser polling them hard).
+  let padsSeen = false;
   window.addEventListener('gamepadconnected', () => { padsSeen = true; });
+  if (navigator.getGamepads) {
+    const read = navigator.getGamepads.bind(navigator);
+    navigator.getGamepads = () => (padsSeen ? read() : []);
+  }
   function pollPads() {
     const g = game();
     if (!padsSeen || !g || !navigator.getGamepads) return;
