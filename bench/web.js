@@ -93,6 +93,26 @@ async function drag(page, c1, r1, c2, r2) {
   console.log(`page files: ${files.length}, ${size} bytes (${(size / 1048576).toFixed(2)} MiB)`);
 
   const server = await B.serve(DIST);
+  // Each idle figure from a browser of its own, which has shown nothing else.
+  const idleCpu = async (show) => {
+    const own = await B.launch();
+    const page = await (await own.newContext({ viewport: { width: 1920, height: 1080 } })).newPage();
+    await show(page);
+    await page.waitForTimeout(3000);
+    const cpu0 = browserCpu(), t0 = Date.now();
+    await page.waitForTimeout(10000);
+    const share = (browserCpu() - cpu0) / CLK_TCK / ((Date.now() - t0) / 1000);
+    await own.close();
+    return `${(100 * share).toFixed(1)} % of a core`;
+  };
+  console.log(`idle, the browser's processes: ${await idleCpu((page) => page.goto(server.url))}`);
+  const bare = await idleCpu((page) => page.setContent(`<body style="margin:0;background:#000">
+    <canvas id="c" width="320" height="240" style="width:1280px;height:960px;image-rendering:pixelated">
+    </canvas><script>const g = c.getContext('2d'); let n = 0;
+    setInterval(() => { g.fillStyle = n++ % 2 ? '#123' : '#321'; g.fillRect(229, 6, 39, 13); }, 100);
+    </script></body>`));
+  console.log(`reference, a bare page repainting a 320x240 canvas at 1280x960 ten times a second: ${bare}`);
+
   const browser = await B.launch();
   try {
     const cold = [], warm = [];
@@ -109,39 +129,21 @@ async function drag(page, c1, r1, c2, r2) {
     console.log(`first frame, first visit: median ${ms(median(cold))}, worst ${ms(Math.max(...cold))} (5 runs)`);
     console.log(`first frame, second visit: median ${ms(median(warm))}, worst ${ms(Math.max(...warm))}`);
 
-    const bare = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
-    const ref = await bare.newPage();
-    await ref.setContent(`<body style="margin:0;background:#000"><canvas id="c" width="320" height="240"
-      style="width:1280px;height:960px;image-rendering:pixelated"></canvas><script>
-      const g = c.getContext('2d'); let n = 0;
-      setInterval(() => { g.fillStyle = n++ % 2 ? '#123' : '#321'; g.fillRect(229, 6, 39, 13); }, 100);
-      </script></body>`);
-    await ref.waitForTimeout(1000);
-    const ref0 = browserCpu(), r0 = Date.now();
-    await ref.waitForTimeout(10000);
-    const refCpu = (browserCpu() - ref0) / CLK_TCK / ((Date.now() - r0) / 1000);
-    console.log(`reference, a bare canvas repainted ten times a second: ${(100 * refCpu).toFixed(1)} % of a core`);
-    await bare.close();
-
     const context = await browser.newContext({ viewport: { width: 1920, height: 1080 } });
     const { page } = await firstFrame(browser, server.url, context);
+    await page.evaluate(TIME_TICKS);
+    await page.waitForTimeout(3000);
+    await takeTimes(page);
     const cdp = await context.newCDPSession(page);
     await cdp.send('Performance.enable');
     const busy = async () => (await cdp.send('Performance.getMetrics')).metrics
       .find((m) => m.name === 'TaskDuration').value;
-    await page.evaluate(TIME_TICKS);
-
-    await B.waitTicks(page, 5);
-    await takeTimes(page);
-    const cpu0 = browserCpu(), busy0 = await busy(), t0 = Date.now();
+    const busy0 = await busy(), t0 = Date.now();
     await page.waitForTimeout(10000);
-    const wall = (Date.now() - t0) / 1000;
-    const cpu = (browserCpu() - cpu0) / CLK_TCK, main = (await busy()) - busy0;
+    const main = ((await busy()) - busy0) / ((Date.now() - t0) / 1000);
     const idle = await takeTimes(page);
-    console.log(`idle ticks: ${idle.length} in ${wall.toFixed(1)} s, median ${ms(median(idle))}, worst ${ms(Math.max(...idle))}`);
-    console.log(`idle: the browser's processes ${(100 * cpu / wall).toFixed(1)} % of a core, ` +
-      `the page's main thread busy ${(100 * main / wall).toFixed(1)} %`);
-
+    console.log(`idle, the page's main thread busy: ${(100 * main).toFixed(1)} %; its ` +
+      `${idle.length} ticks: median ${ms(median(idle))}, worst ${ms(Math.max(...idle))}`);
 
     for (const m of [[0, 5, 3, 5], [2, 4, 2, 5], [0, 2, 3, 2], [2, 3, 2, 2], [3, 5, 0, 5], [5, 0, 5, 3]])
       await drag(page, ...m);
