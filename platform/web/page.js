@@ -257,7 +257,7 @@
   function print(text) {
     trace.push(text);
     if (trace.length > 400) trace.splice(0, 200);
-    if (/^(Unable|Kept)/.test(text)) say(text);
+    if (/^Unable/.test(text)) say(text);
   }
 
   window.Module = {
