@@ -13,7 +13,6 @@
 // alone keep a core busier than the game may be when idle); the player's
 // next input brings back a pass per frame.
 #include <cstdio>
-#include <cstring>
 
 #include <emscripten.h>
 
@@ -184,10 +183,12 @@ WEB_API int WebLoadSave(const Uint8 *data, int len, char *why, int whySize) {
         bool extended;
         why[0] = '\0';
         SaveVerdict v = ReadSave(data, len, &extended, why, (size_t)whySize);
+        if (v == SAVE_NOTHING) return 0; // nothing of it was taken
         if (v != SAVE_ALL) {
+            // Its progress was taken: the kept game comes back, as resumed.
             char ignored[128];
-            if (v != SAVE_NOTHING) ReadSave(kept, keptLen, &extended, ignored, sizeof ignored);
-            if (v != SAVE_NOTHING) Start();
+            ReadSave(kept, keptLen, &extended, ignored, sizeof ignored);
+            Start();
             return 0;
         }
         Start(); // the loaded board, as at a start with that save
@@ -221,9 +222,6 @@ int main(int, char **) {
         };
     });
     InitStick();
-    // Gamepads come from the page, by the handheld's button numbers; the
-    // browser SDL's own reading of them would only be thrown away.
-    SDL_JoystickEventState(SDL_IGNORE);
     BeginGame();
     running = true;
     lastInput = emscripten_get_now();
