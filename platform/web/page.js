@@ -49,7 +49,7 @@
   // --- Sound: browsers start it only from a touch, click or key.
   function unlockSound() {
     const ctx = window.Module && Module.audioContext && Module.audioContext();
-    if (ctx && ctx.state === 'suspended') ctx.resume();
+    if (ctx && ctx.state === 'suspended') ctx.resume().catch(() => { /* not allowed yet */ });
   }
   for (const type of ['pointerdown', 'pointerup', 'touchend', 'keydown'])
     window.addEventListener(type, unlockSound, true);
