@@ -23,7 +23,7 @@ HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip
 # The browser build, and what its proof adds (node and npm, when there is no
 # npm yet, come from Debian too).
 WEB_PACKAGES := cmake g++ make emscripten python3
-WEB_TEST_PACKAGES := chromium fonts-dejavu-core
+WEB_TEST_PACKAGES := chromium
 DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools \
                    imagemagick xz-utils util-linux crossbuild-essential-armel
 INSTALL_DEPS := @bash setup/install-deps.sh
