@@ -358,7 +358,7 @@ async function missing(browser, url) {
     fs.rmSync(WORK, { recursive: true, force: true });
   }
 })().catch((e) => {
-  console.error(`web proof FAILED: ${process.env.WEB_DEBUG ? e.stack : e.message}`);
+  console.error(`web proof FAILED: ${e.message}`);
   if (errors.length) console.error(errors.join('\n'));
   process.exit(1);
 });
