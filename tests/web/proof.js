@@ -303,6 +303,10 @@ async function desktop(browser, url) {
   check(await game(page, 'WebMoves') === 2, 'play again did not resume the board quit');
   await page.evaluate(() => window.pressPad(16, true)); // Home
   await page.waitForSelector('#ended:not([hidden])');
+  await page.click('#again');
+  await B.waitTicks(page, 1, 0);
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#ended:not([hidden])');
   await context.close();
 }
 
