@@ -6,6 +6,8 @@ BUILD_ASAN := build-asan
 BUILD_FUZZ := build-fuzz
 FUZZ_SECONDS ?= 60
 BUILD_ARM  := build-arm
+BUILD_WEB  := build-web
+WEB_PORT   ?= 8080
 ARM_SYSROOT := build-arm-sysroot
 JOBS       ?= 2
 PREFIX     ?= /usr/local
@@ -18,6 +20,10 @@ DEB_PACKAGES := build-essential debhelper lintian libsdl-image1.2-dev libsdl-mix
                 cmake pkg-config
 HANDHELD_PACKAGES := crossbuild-essential-armel qemu-user dpkg-dev xz-utils bzip2 g++ \
                      file bsdutils zip
+# The browser build, and what its proof adds (node and npm, when there is no
+# npm yet, come from Debian too).
+WEB_PACKAGES := cmake g++ make emscripten python3
+WEB_TEST_PACKAGES := chromium
 DEVICE_PACKAGES := qemu-system-arm linux-source-6.1 flex bison bc cpio dosfstools mtools unzip \
                    imagemagick xz-utils util-linux crossbuild-essential-armel
 INSTALL_DEPS := @bash setup/install-deps.sh
@@ -28,7 +34,7 @@ CTEST_SANITIZED := $(CTEST) -E 'test_catalogue|test_pictures|e2e_'
 
 .PHONY: all help deps game-deps build game run install uninstall deb test test-tsan test-asan \
         test-classic arm-build test-arm fuzz handheld handheld-test device-test bench bench-arm \
-        clean
+        web web-run web-node web-test bench-web clean
 
 all: build ## the same as make build
 
@@ -171,5 +177,36 @@ bench: build ## instruction counts of single ticks under callgrind; not a test
 bench-arm: arm-build handheld ## the same on ARM, the package's own build and the hint's search
 	bash bench/run.sh arm $(BUILD_ARM) $(ARM_SYSROOT) build-handheld
 
+# The game to WebAssembly with Debian's Emscripten, through the same CMake
+# project; its JavaScript optimizer finds its modules through NODE_PATH.
+web: ## the game in the browser: the page's static files in dist/web/
+	$(INSTALL_DEPS) $(WEB_PACKAGES)
+	NODE_PATH=/usr/share/nodejs cmake -S . -B $(BUILD_WEB) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/web-toolchain.cmake
+	NODE_PATH=/usr/share/nodejs cmake --build $(BUILD_WEB) -j$(JOBS)
+	rm -rf dist/web && mkdir -p dist && cp -r $(BUILD_WEB)/web dist/web
+
+web-run: web ## serve dist/web on 127.0.0.1 (WEB_PORT, 8080) to play in a browser
+	@echo "Tomb Slide: open http://127.0.0.1:$(WEB_PORT)/ in a browser (Ctrl+C stops)"
+	@bash platform/web/serve.sh dist/web $(WEB_PORT)
+
+# The proof's client, playwright-core from npm at the committed lock, goes to
+# $(BUILD_WEB)/node; it drives Debian's chromium and downloads no browser.
+web-node: web
+	$(INSTALL_DEPS) $(WEB_TEST_PACKAGES)
+	command -v npm >/dev/null || $(INSTALL_DEPS) nodejs npm
+	mkdir -p $(BUILD_WEB)/node && cp tests/web/package.json tests/web/package-lock.json $(BUILD_WEB)/node/
+	cd $(BUILD_WEB)/node && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+
+# Compared with the snapshot tool's frames and read by savedump: both from
+# the desktop build.
+web-test: web-node deps ## the browser proof: the page played in headless Chromium
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j$(JOBS) --target snapshot savedump
+	NODE_PATH=$(BUILD_WEB)/node/node_modules node tests/web/proof.js dist/web $(BUILD)
+
+bench-web: web-node ## the page's size, first frame, tick and idle cost in Chromium; not a test
+	NODE_PATH=$(BUILD_WEB)/node/node_modules node bench/web.js dist/web
+
 clean: ## remove every build folder
-	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb build-handheld dist
+	rm -rf $(BUILD) $(BUILD_TSAN) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_ARM) $(ARM_SYSROOT) build-deb build-handheld $(BUILD_WEB) dist

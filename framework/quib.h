@@ -15,8 +15,8 @@ class Class_Quib {
   private:
     SDL_Surface *Quib;
     SDL_Rect rec;
-    Uint16 x;
-    Uint16 y;
+    [[maybe_unused]] Uint16 x; // kept, though the mark is placed by rec
+    [[maybe_unused]] Uint16 y;
 };
 
 #endif

@@ -116,7 +116,9 @@ void ButtonPress(const SDL_Event &event) {
 // L, Right and Page Down are R, Backspace is I and Escape is Home; U and
 // Ctrl+Z are B (undo), H is A (hint). Z without Ctrl is pressed as nothing,
 // but its release still lets go of B.
-int ButtonOfKey(SDLKey key, SDLMod mod, bool press) {
+// The modifiers are taken as a plain number: SDL 1.2 gives them as SDLMod,
+// the browser's SDL as a 16-bit field.
+int ButtonOfKey(SDLKey key, int mod, bool press) {
     switch (key) {
     case SDLK_u:
         return BUTTON_B;

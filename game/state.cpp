@@ -8,7 +8,7 @@ Uint8 isClear[STAGE_COUNT];
 Uint8 bestMove[STAGE_COUNT];
 Uint8 isFirst = 1;
 Sint16 pauseCount = 0;
-SDL_TimerID tmFrame = nullptr;
+SDL_TimerID tmFrame = {}; // no timer (a pointer in SDL 1.2, a number in the browser's)
 Uint8 checked = 0;
 Uint8 ckPH = 0;
 Sint16 ckX = 0, ckY = 0;

@@ -36,6 +36,11 @@ Mix_Chunk *LoadSound(const char *name) {
     bool notRegular;
     int fd = OpenRegular(name, &notRegular);
     if (fd < 0) return nullptr;
+#ifdef __EMSCRIPTEN__
+    // The browser's mixer reads the file itself, by its name.
+    close(fd);
+    return Mix_LoadWAV(name);
+#else
     FILE *fp = fdopen(fd, "rb");
     if (!fp) {
         close(fd);
@@ -48,4 +53,5 @@ Mix_Chunk *LoadSound(const char *name) {
         return nullptr;
     }
     return Mix_LoadWAV_RW(rw, 1);
+#endif
 }

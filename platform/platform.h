@@ -9,7 +9,8 @@
 #include "SDL_mixer.h"
 
 // ---------------------------------------------------------------------------
-// The window and the display (window.cpp)
+// The window and the display (window.cpp; in the browser, where there is no
+// window to fit, platform/web/web.cpp defines PrepareWindow alone)
 
 // Starts SDL and sets the window's title and icon (and on a desktop asks for
 // sharp scaling) before the display is opened. 1 when all of it was done.

@@ -1,7 +1,8 @@
 // artgen: draws Tomb Slide's five pictures and writes them as PNG files.
 //   artgen OUTDIR    writes OUTDIR/image.png, block.png, back.png, digit.png, quib.png
-//                    and the application icon OUTDIR/icon-N.png in six sizes
-//                    and the handheld game list's preview OUTDIR/caanoo-title.png
+//                    and the application icon OUTDIR/icon-N.png in six sizes,
+//                    the handheld game list's preview OUTDIR/caanoo-title.png
+//                    and the browser page's OUTDIR/web-icon-*.png
 // Every picture is made from fixed shapes and seeded noise, so each run writes
 // the same bytes.
 #include "canvas.h"
@@ -41,5 +42,7 @@ int main(int argc, char **argv) {
         failed += Save(dir, name.c_str(), MakeIcon(size), true);
     }
     failed += Save(dir, "caanoo-title.png", MakeTitle(), false);
+    for (const NamedPic &icon : MakeWebIcons())
+        failed += Save(dir, icon.name, icon.pic, true);
     return failed ? 1 : 0;
 }

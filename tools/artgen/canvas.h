@@ -85,3 +85,9 @@ Pic MakeMark();
 Pic MakeIcon(int s);
 // The handheld game list's preview, 320x240.
 Pic MakeTitle();
+// The browser page's icons, each with its file name (webicon.cpp).
+struct NamedPic {
+    const char *name;
+    Pic pic;
+};
+std::vector<NamedPic> MakeWebIcons();
