@@ -63,7 +63,9 @@ void PutSmallDigit(int d, Sint16 dx) {
 // same. Without a display, or if the conversion fails, it stays as decoded.
 void ToDisplayFormat(ScrIndex slot) {
     if (slot < 0 || cLCD.scr[slot] == nullptr || cLCD.scr[0] == nullptr) return;
-    SDL_Surface *converted = SDL_DisplayFormat(cLCD.scr[slot]);
+    // The screen's format by hand rather than SDL_DisplayFormat, which the
+    // browser's SDL lacks; for an opaque sheet the two are the same.
+    SDL_Surface *converted = SDL_ConvertSurface(cLCD.scr[slot], cLCD.scr[0]->format, SDL_SWSURFACE);
     if (converted == nullptr) return;
     SDL_FreeSurface(cLCD.scr[slot]);
     cLCD.scr[slot] = converted;

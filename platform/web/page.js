@@ -193,6 +193,33 @@
       say('Your progress could not be stored: ' + err.message);
     }
   }
+  // A save the game could not load is moved aside by the game
+  // (save.dat.bad); its progress must not go with the next save, so the
+  // browser keeps a copy under a name of its own, never overwritten, and the
+  // page offers it for download (to be mended or kept).
+  const keptBad = new Set();
+  function keepBad() {
+    let names = [];
+    try { names = Module.FS.readdir(GAME_DIR).filter((n) => /^save\.dat\.bad/.test(n)); } catch (err) { return; }
+    for (const name of names) {
+      if (keptBad.has(name)) continue;
+      keptBad.add(name);
+      const bytes = Module.FS.readFile(GAME_DIR + '/' + name);
+      if (db) {
+        try {
+          db.transaction('files', 'readwrite').objectStore('files').put(bytes, 'save.dat.bad.' + Date.now());
+        } catch (err) { /* still offered below */ }
+      }
+      const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+      const a = document.createElement('a');
+      a.id = 'badsave';
+      a.href = url;
+      a.download = 'save.dat.bad';
+      a.textContent = 'Download the save that could not be loaded';
+      bar.insertBefore(a, document.getElementById('download'));
+      layout();
+    }
+  }
   function saveNow() {
     const g = game();
     if (g && g._WebSave()) keep();
@@ -258,6 +285,7 @@
     trace.push(text);
     if (trace.length > 400) trace.splice(0, 200);
     if (/^Unable/.test(text)) say(text);
+    if (/^Unable to load save\.dat/.test(text)) setTimeout(keepBad, 0);
   }
 
   window.Module = {

@@ -307,6 +307,34 @@ async function desktop(browser, url) {
   await B.waitTicks(page, 1, 0);
   await page.keyboard.press('Escape');
   await page.waitForSelector('#ended:not([hidden])');
+
+  // A damaged save in the browser's storage: the game starts afresh, and the
+  // damaged file is kept apart and offered, never lost to the next save.
+  await page.evaluate((b) => new Promise((done, fail) => {
+    const req = indexedDB.open('tombslide', 1);
+    req.onsuccess = () => {
+      const tx = req.result.transaction('files', 'readwrite');
+      tx.objectStore('files').put(new Uint8Array(b), 'save.dat');
+      tx.oncomplete = () => { req.result.close(); done(); };
+      tx.onerror = () => fail(tx.error);
+    };
+    req.onerror = () => fail(req.error);
+  }), [...bytes]);
+  await reload(page);
+  check(/Unable to load save.dat/.test(await line(page)), 'a damaged stored save was not said');
+  await page.waitForSelector('#badsave');
+  const [bad] = await Promise.all([page.waitForEvent('download'), page.click('#badsave')]);
+  const badFile = path.join(WORK, 'save.dat.bad');
+  await bad.saveAs(badFile);
+  check(fs.readFileSync(badFile).equals(bytes), 'the offered damaged save is not the one stored');
+  const keys = await page.evaluate(() => new Promise((done) => {
+    const req = indexedDB.open('tombslide', 1);
+    req.onsuccess = () => {
+      const all = req.result.transaction('files').objectStore('files').getAllKeys();
+      all.onsuccess = () => { req.result.close(); done(all.result); };
+    };
+  }));
+  check(keys.some((k) => /^save\.dat\.bad\./.test(k)), `the damaged save was not kept in storage: ${keys}`);
   await context.close();
 }
 
