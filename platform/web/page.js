@@ -46,6 +46,34 @@
 
   const game = () => (window.Module && Module.running ? Module : null);
 
+  // --- The picture the game draws goes to a canvas of its own, off the page,
+  // and the page's canvas takes it after each pass that may have drawn. Left
+  // alone, the game draws the same frame ten times a second, and presenting
+  // it again each time would cost the browser more than the whole game does:
+  // then the frame is compared with the one shown and taken only if changed.
+  const screen = document.createElement('canvas');
+  screen.width = W;
+  screen.height = H;
+  const screenCtx = screen.getContext('2d', { willReadFrequently: true });
+  const shownCtx = canvas.getContext('2d');
+  let shown = null;
+  function present(idle) {
+    if (!idle) { // while played, frames change: no comparing
+      shownCtx.drawImage(screen, 0, 0);
+      shown = null;
+      return;
+    }
+    const frame = screenCtx.getImageData(0, 0, W, H);
+    if (shown) {
+      const a = new Uint32Array(frame.data.buffer), b = new Uint32Array(shown.data.buffer);
+      let i = 0;
+      while (i < a.length && a[i] === b[i]) i++;
+      if (i === a.length) return;
+    }
+    shownCtx.putImageData(frame, 0, 0);
+    shown = frame;
+  }
+
   // --- Sound: browsers start it only from a touch, click or key.
   function unlockSound() {
     const ctx = window.Module && Module.audioContext && Module.audioContext();
@@ -289,7 +317,8 @@
   }
 
   window.Module = {
-    canvas: canvas,
+    canvas: screen,
+    present: present,
     doNotCaptureKeyboard: true, // the keys are handed in above
     noAudioDecoding: true, // the sound is decoded by the game's mixer
     print: print,

@@ -71,7 +71,13 @@ Uint16 Clamp(int v, int max) {
     return (Uint16)(v < 0 ? 0 : v > max ? max : v);
 }
 
+// The page shows the game's picture; left alone, only if it changed.
+void Present() {
+    EM_ASM({ Module.present($0); }, everyFrame ? 0 : 1);
+}
+
 void End() {
+    Present();
     running = false;
     emscripten_cancel_main_loop();
     Uint8 saved = EndGame();
@@ -83,6 +89,7 @@ void End() {
 // player's input in order, then the tick if one is due.
 void Pass() {
     SDL_Event event;
+    bool drew = queueCount > 0; // the input may draw; a tick does
     while (SDL_PollEvent(&event))
         if (event.type == SDL_QUIT && HandleEvent(event)) RestartClock();
     while (queueCount > 0) {
@@ -98,11 +105,13 @@ void Pass() {
     double now = emscripten_get_now();
     if (now >= nextTick) {
         DrawSet(FRAME_PERIOD, nullptr);
+        drew = true;
         ticks++;
         // Every 100 ms on average; after the page was hidden no burst of ticks.
         nextTick += FRAME_PERIOD;
         if (nextTick <= now) nextTick = now + FRAME_PERIOD;
     }
+    if (drew) Present();
     PlanNextPass(now);
 }
 
