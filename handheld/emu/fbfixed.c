@@ -8,7 +8,6 @@
  * and reports success, so the depth alone does not show such a request: here
  * a seccomp filter ends the command (SIGSYS) at the first FBIOPUT_VSCREENINFO.
  * The filter holds for the command and everything it starts. */
-#include <linux/audit.h>
 #include <linux/fb.h>
 #include <stddef.h>
 
@@ -18,10 +17,7 @@
 int main(int argc, char **argv) {
     /* The request is the low word of the second argument (little-endian). */
     struct sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_ARM, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        SECCOMP_ARM_CALL,
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_ioctl, 0, 3),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, args[1])),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, FBIOPUT_VSCREENINFO, 0, 1),

@@ -8,7 +8,6 @@
  * and the like), which that kernel has. The filter holds for the command and
  * everything it starts. */
 #include <errno.h>
-#include <linux/audit.h>
 #include <stddef.h>
 
 #include "seccomp_run.h"
@@ -18,10 +17,7 @@
 
 int main(int argc, char **argv) {
     struct sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_ARM, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        SECCOMP_ARM_CALL,
         BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, ARM_PRIVATE, 2, 0),
         BPF_JUMP(BPF_JMP | BPF_JGT | BPF_K, LAST_OLD_CALL, 0, 1),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
